@@ -1,0 +1,29 @@
+# Entry commands. Each runs the setup script first, so a fresh Debian machine needs
+# nothing else (it installs packages as root).
+NATIVE := build/native
+WIN32 := build/win32
+JOBS ?= $(shell nproc)
+
+.PHONY: test setup native win32 test-native test-win32 clean
+
+test: setup native win32 test-native test-win32
+
+setup:
+	bash scripts/setup.sh
+
+native:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(NATIVE) -j$(JOBS)
+
+win32:
+	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+	cmake --build $(WIN32) -j$(JOBS)
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
+
+test-win32: win32
+	cd $(WIN32) && ctest --output-on-failure
+
+clean:
+	rm -rf build out

@@ -1,0 +1,16 @@
+# Code that ends up in the deliverables keeps the C++ runtime out: no exceptions, no
+# RTTI, and sections that the linker can drop when nothing uses them.
+function(product_code target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -fno-exceptions -fno-rtti
+                                           -ffunction-sections -fdata-sections)
+endfunction()
+
+# Static Windows programs that run on a bare install.
+function(static_windows_program target)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+# Tests that derive from the product's classes must match its no-RTTI ABI.
+function(test_code target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -fno-rtti)
+endfunction()

@@ -1,0 +1,40 @@
+#include "UTypes.h"
+
+namespace {
+int DigitValue(char c, bool hex) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (hex && c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (hex && c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+} // namespace
+
+int32_t ParseInteger(const char *text, int32_t length) {
+  int32_t i = 0;
+  while (i < length && text[i] == ' ')
+    ++i;
+  bool negative = false;
+  bool hex = false;
+  if (i < length && (text[i] == '-' || text[i] == '+')) {
+    negative = text[i] == '-';
+    ++i;
+  } else if (i < length && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < length && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  const uint32_t limit = hex ? 0x0FFFFFFFu : 214748364u;
+  uint32_t value = 0;
+  for (; i < length; ++i) {
+    int digit = DigitValue(text[i], hex);
+    if (digit < 0 || value > limit)
+      break;
+    value = value * (hex ? 16u : 10u) + uint32_t(digit);
+  }
+  return negative ? int32_t(0u - value) : int32_t(value);
+}

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a fresh Debian machine, as root.
+# Idempotent: every step checks first, so running it before each command is cheap.
+set -euo pipefail
+
+PACKAGES=(
+  cmake make g++ clang googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-i686 mingw-w64-tools
+  wine wine32:i386 libgl1-mesa-dri:i386 libasound2:i386
+  xvfb xdotool imagemagick icoutils
+  libosmesa6-dev libglu1-mesa-dev
+  libxmp-dev openmpt123
+)
+
+log() { echo "setup: $*"; }
+
+need_root() {
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: must run as root to install: $*" >&2
+    exit 1
+  fi
+}
+
+missing_packages() {
+  local p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || echo "$p"
+  done
+}
+
+install_packages() {
+  local missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] && return 0
+  need_root $missing
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  log "installing: $(echo $missing)"
+  apt-get update -q
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# Some kernels run no 32-bit x86 code natively. Wine's 32-bit loader then runs under
+# qemu's user-mode emulator, registered through binfmt_misc. Debian 12's qemu places
+# guest mappings where Wine needs its shared user page, so the emulator comes from
+# the next Debian release, unpacked beside the system instead of installed into it.
+QEMU_DIR=/opt/sinestage-qemu
+QEMU_BIN=$QEMU_DIR/qemu-i386
+
+runs_i386() { /lib/ld-linux.so.2 --help >/dev/null 2>&1; }
+
+fetch_qemu() {
+  [ -x "$QEMU_BIN" ] && return 0
+  need_root qemu-user
+  local work=$QEMU_DIR/apt
+  mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
+  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main" >"$work/sources.list"
+  local opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=/nonexistent
+    -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Architectures::=amd64
+    -o APT::Sandbox::User=root)
+  log "fetching qemu-user for 32-bit emulation"
+  apt-get "${opts[@]}" update -q
+  (cd "$work" && apt-get "${opts[@]}" download qemu-user)
+  rm -rf "$work/x" && mkdir -p "$work/x"
+  dpkg -x "$work"/qemu-user_*.deb "$work/x"
+  cp "$work/x/usr/bin/qemu-i386" "$QEMU_BIN"
+  rm -rf "$work"
+}
+
+register_qemu() {
+  local fs=/proc/sys/fs/binfmt_misc
+  [ -e $fs/register ] || mount -t binfmt_misc binfmt_misc $fs
+  if [ -e $fs/qemu-i386 ]; then
+    grep -q "interpreter $QEMU_BIN" $fs/qemu-i386 && return 0
+    echo -1 >$fs/qemu-i386
+  fi
+  log "registering $QEMU_BIN for i386 programs"
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$QEMU_BIN"':F' >$fs/register
+}
+
+ensure_i386() {
+  runs_i386 && return 0
+  fetch_qemu
+  register_qemu
+  runs_i386 || { echo "setup: cannot run 32-bit programs on this machine" >&2; exit 1; }
+}
+
+install_packages
+ensure_i386
