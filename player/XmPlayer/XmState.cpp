@@ -1,0 +1,6 @@
+#include "XmTypes.h"
+
+ReplayState song;
+bool playOnce;
+
+void setTempo(uint32_t bpm) { song.samplesPerTick = bpm == 0 ? 120000 : 120000 / bpm; }
