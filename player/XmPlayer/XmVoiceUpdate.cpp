@@ -1,0 +1,106 @@
+#include <cstdlib>
+
+#include "XmReplay.h"
+
+// The end of every channel's tick: automatic vibrato, then what the mixer's voice
+// needs (a new note, gains, panning and the resampling step).
+
+namespace {
+
+// 64 x sin(pi x i / 128), a quarter period of the automatic vibrato.
+const uint8_t autoVibratoTable[65] = {0,  2,  3,  5,  6,  8,  9,  11, 12, 14, 16, 17, 19, 20, 22, 23, 24,
+                                      26, 27, 29, 30, 32, 33, 34, 36, 37, 38, 39, 41, 42, 43, 44, 45, 46,
+                                      47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 56, 57, 58, 59, 59, 60, 60,
+                                      61, 61, 62, 62, 62, 63, 63, 63, 64, 64, 64, 64, 64, 64};
+
+int32_t autoVibratoWave(uint8_t type, int32_t position) {
+  switch (type) {
+  case 0: {
+    int32_t index = position % 128;
+    if (index > 64)
+      index = 128 - index;
+    return position >= 128 ? -autoVibratoTable[index] : autoVibratoTable[index];
+  }
+  case 1: return position < 128 ? 64 : -64;
+  case 2: return (128 - (position + 128) % 256) >> 1;
+  default: return (128 - (128 - position + 256) % 256) >> 1;
+  }
+}
+
+void applyAutoVibrato(ReplayChannel &channel, const XmInstrument &instrument) {
+  const int32_t sweep = instrument.vibratoSweep;
+  int32_t amount = autoVibratoWave(instrument.vibratoType, channel.autoVibratoPos) * instrument.vibratoDepth;
+  if (sweep != 0)
+    amount = amount * channel.autoVibratoSweep / sweep;
+  channel.periodDelta += amount >> 6;
+  if (channel.autoVibratoSweep < sweep)
+    channel.autoVibratoSweep += 1;
+  channel.autoVibratoPos = (channel.autoVibratoPos + instrument.vibratoRate) % 256;
+  channel.updateFlags |= UpdatePitch;
+}
+
+MixVoice &pairedVoice(const MixVoice *voice) { return song.voices[(voice - song.voices) ^ 1]; }
+
+// The sound still playing moves to the other voice of the pair and fades out there,
+// while the channel starts its new note on the voice it leaves.
+void handOverVoice(ReplayChannel &channel) {
+  MixVoice &current = *channel.voice;
+  MixVoice &other = pairedVoice(channel.voice);
+  // Everything the new note does not set again goes over, so the new voice keeps
+  // the channel's panning, start offset and step.
+  other = current;
+  channel.voice = &other;
+  current.finalVolume = 0;
+  current.targetRight = 0;
+  current.targetLeft = 0;
+}
+
+void triggerNote(ReplayChannel &channel, const XmSample &sample) {
+  if (channel.voice->sample)
+    handOverVoice(channel);
+  MixVoice &voice = *channel.voice;
+  voice.sample = &sample;
+  voice.fraction = 0;
+  voice.currentRight = 0;
+  voice.currentLeft = 0;
+  voice.rampRemaining = 0;
+  voice.backward = 0;
+  voice.position = voice.startOffset;
+  voice.startOffset = 0;
+}
+
+void setTargets(MixVoice &voice) {
+  voice.targetRight = int32_t(int64_t(voice.finalVolume) * voice.finalPanning / 255);
+  voice.targetLeft = int32_t(int64_t(voice.finalVolume) * (255 - voice.finalPanning) / 255);
+}
+
+void sendVolume(const ReplayChannel &channel, MixVoice &voice) {
+  const int64_t level =
+      int64_t(channel.volume + channel.volumeDelta) * channel.volEnvValue * song.globalVolume * 255;
+  voice.finalVolume = int32_t((level * channel.fadeoutVolume) >> 35);
+  setTargets(voice);
+}
+
+void sendPanning(const ReplayChannel &channel, MixVoice &voice) {
+  const int32_t room = (128 - std::abs(channel.panning - 128)) >> 5;
+  const int32_t panning = channel.panning + (channel.panEnvValue - 32) * room;
+  voice.finalPanning = panning < 0 ? 0 : panning > 255 ? 255 : panning;
+  setTargets(voice);
+}
+
+int32_t clampVolume(int32_t volume) { return volume < 0 ? 0 : volume > 64 ? 64 : volume; }
+
+} // namespace
+
+void updateVoice(ReplayChannel &channel, const XmSample &sample, const XmInstrument &instrument) {
+  applyAutoVibrato(channel, instrument);
+  if (channel.updateFlags & UpdateTrigger)
+    triggerNote(channel, sample);
+  channel.volume = clampVolume(channel.volume);
+  MixVoice &voice = *channel.voice;
+  if (channel.updateFlags & UpdateVolume)
+    sendVolume(channel, voice);
+  if (channel.updateFlags & UpdatePanning)
+    sendPanning(channel, voice);
+  setVoiceStep(voice, periodFrequency(channel.period, channel.periodDelta));
+}
