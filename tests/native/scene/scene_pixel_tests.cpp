@@ -1,0 +1,196 @@
+#include <GL/osmesa.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "FontTexture.h"
+#include "IntroSettings.h"
+#include "MemoryBytes.h"
+#include "SceneDraw.h"
+#include "SceneTesting.h"
+#include "TgaBytes.h"
+#include "UTypes.h"
+
+using tga::Pixel;
+
+// The font that InitScene loads; in the program it comes from the "Font" resource.
+static std::string TestFont;
+void LoadFontTexture() {
+  TMemoryBytes font(TestFont);
+  LoadFontTextureFrom(font);
+}
+
+namespace {
+constexpr int Width = 800, Height = 600;
+const Pixel Red{0, 0, 255, 255}, Blue{255, 0, 0, 255}, Green{0, 255, 0, 255}, Clear{0, 0, 0, 0};
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
+};
+std::ostream &operator<<(std::ostream &out, const Rgb &c) {
+  return out << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
+const Rgb Black{0, 0, 0};
+
+// Where a point of the model-view space lands in the 800 x 600 frame (row 0 at the
+// bottom), for the scene's 45-degree projection.
+struct ScreenPoint {
+  int x, y;
+};
+ScreenPoint Project(float x, float y, float depth) {
+  const double scale = (Height / 2.0) / (depth * std::tan(22.5 * M_PI / 180));
+  return {int(std::lround(Width / 2.0 + x * scale)), int(std::lround(Height / 2.0 + y * scale))};
+}
+int GlyphPixels(float depth) { return Project(0.08f, 0, depth).x - Project(0, 0, depth).x; }
+
+class ScenePixels : public ::testing::Test {
+protected:
+  void SetUp() override {
+    context = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+    ASSERT_NE(context, nullptr);
+    frame.assign(Width * Height * 4, 0);
+    ASSERT_TRUE(OSMesaMakeCurrent(context, frame.data(), GL_UNSIGNED_BYTE, Width, Height));
+    ResetSceneMotion();
+    FontTexture = 0;
+    IntroSettings = TIntroSettings();
+  }
+  void TearDown() override { OSMesaDestroyContext(context); }
+
+  void Start(const std::string &font, const char *title, const char *scroll = "", int type = 0) {
+    TestFont = font;
+    IntroSettings.Title = title;
+    IntroSettings.ScrollText = scroll;
+    IntroSettings.ScrollType = int16_t(type);
+    SetProjection(Width, Height);
+    InitScene();
+  }
+  void Frames(int count) {
+    for (int i = 0; i < count; i++)
+      RenderFrame();
+    glFinish();
+  }
+  Rgb At(ScreenPoint p) const {
+    const uint8_t *c = &frame[(size_t(p.y) * Width + p.x) * 4];
+    return {c[0], c[1], c[2]};
+  }
+  template <typename Predicate> int Count(Predicate lit) const {
+    int n = 0;
+    for (int y = 0; y < Height; y++)
+      for (int x = 0; x < Width; x++)
+        n += lit(x, y, At({x, y}));
+    return n;
+  }
+
+  OSMesaContext context = nullptr;
+  std::vector<uint8_t> frame;
+};
+
+std::string OneGlyphFont(uint8_t depth, char code, Pixel left, Pixel right) {
+  return tga::Font(depth, 16, [=](int c, int x) { return c == code ? (x < 8 ? left : right) : Clear; });
+}
+} // namespace
+
+TEST_F(ScenePixels, TitleGlyphStandsWhereTheProjectionPutsIt) {
+  Start(OneGlyphFont(32, 'A', Red, Red), "a");
+  Frames(1);
+  ScreenPoint centre = Project(-0.04f, 0.6f, 1.9f);
+  int half = GlyphPixels(1.9f) / 2;
+  EXPECT_EQ(At(centre), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At({centre.x - half + 3, centre.y - half + 3}), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At({centre.x + half + 3, centre.y}), Black);
+  EXPECT_EQ(At({centre.x, centre.y + half + 3}), Black);
+  EXPECT_EQ(At({0, 0}), Black);
+  EXPECT_EQ(At({Width - 1, Height - 1}), Black);
+  int red = Count([](int, int, Rgb c) { return c.r > 128 && c.g < 64; });
+  EXPECT_NEAR(red, GlyphPixels(1.9f) * GlyphPixels(1.9f), 4 * GlyphPixels(1.9f));
+}
+
+TEST_F(ScenePixels, ControlCharacterLeavesAGlyphWideGap) {
+  Start(OneGlyphFont(32, 'A', Red, Red), "A\x01"
+                                         "A");
+  Frames(1);
+  // Centres at -0.12, -0.04 and 0.04 for a row of three.
+  EXPECT_EQ(At(Project(-0.12f, 0.6f, 1.9f)), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At(Project(-0.04f, 0.6f, 1.9f)), Black);
+  EXPECT_EQ(At(Project(0.04f, 0.6f, 1.9f)), (Rgb{255, 0, 0}));
+}
+
+TEST_F(ScenePixels, TwentyFourBitFontDrawsWholeOpaqueCells) {
+  Start(OneGlyphFont(24, 'A', Red, Blue), "A");
+  Frames(1);
+  ScreenPoint centre = Project(-0.04f, 0.6f, 1.9f);
+  int quarter = GlyphPixels(1.9f) / 4;
+  EXPECT_EQ(At({centre.x - quarter, centre.y}), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At({centre.x + quarter, centre.y}), (Rgb{0, 0, 255}));
+  // Every other cell of a 24-bit font is opaque black, so a blank draws nothing visible.
+}
+
+TEST_F(ScenePixels, ThirtyTwoBitFontLosesItsTransparentBackground) {
+  Start(OneGlyphFont(32, 'A', Red, Pixel{255, 0, 0, 60}), "A");
+  Frames(1);
+  ScreenPoint centre = Project(-0.04f, 0.6f, 1.9f);
+  int quarter = GlyphPixels(1.9f) / 4;
+  EXPECT_EQ(At({centre.x - quarter, centre.y}), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At({centre.x + quarter, centre.y}), Black); // alpha 60 is below the 0.4 test
+}
+
+TEST_F(ScenePixels, OpenBraceShowsTheGlyphOfNine) {
+  Start(OneGlyphFont(32, '9', Green, Green), "{");
+  Frames(1);
+  EXPECT_EQ(At(Project(-0.04f, 0.6f, 1.9f)), (Rgb{0, 255, 0}));
+}
+
+TEST_F(ScenePixels, WithoutAFontTheGlyphsAreWhiteSquares) {
+  Start("not a TGA file at all", "A");
+  Frames(1);
+  EXPECT_EQ(FontTexture, 0u);
+  EXPECT_EQ(At(Project(-0.04f, 0.6f, 1.9f)), (Rgb{255, 255, 255}));
+}
+
+TEST_F(ScenePixels, StarStreaksStartNearTheCentreAndSpreadOut) {
+  Start("", "");
+  auto lit = [](int, int, Rgb c) { return c.r > 0; };
+  auto outside = [](int x, int y, Rgb c) { return c.r > 0 && std::hypot(x - 400, y - 300) > 260; };
+  auto coloured = [](int, int, Rgb c) { return c.r != c.g || c.g != c.b; };
+  // Until the first restart (frame 102 at the earliest) every star flies along the
+  // line of sight; the first restarted ones start within 1.42 units of it at depth 7
+  // and have come at most 2.9 units nearer by frame 130.
+  Frames(80);
+  EXPECT_EQ(Count(outside), 0);
+  Frames(50);
+  EXPECT_GT(Count(lit), 20);
+  EXPECT_EQ(Count(outside), 0);
+  Frames(300);
+  EXPECT_GT(Count(outside), 10);
+  EXPECT_EQ(Count(coloured), 0);
+}
+
+TEST_F(ScenePixels, ScrollTextEntersFromTheRightOnItsCentreLine) {
+  Start(OneGlyphFont(32, 'A', Red, Red), "", "AAAA");
+  Frames(1);
+  auto red = [](int, int, Rgb c) { return c.r > 128 && c.g < 64; };
+  EXPECT_EQ(Count(red), 0); // frame 1: the first character waits just right of the view
+  Frames(199);
+  // Frame 200 draws at offset 1.995: character i is centred at 2 - 1.995 + 0.08 i - 0.04.
+  for (int i = 1; i <= 4; i++)
+    EXPECT_EQ(At(Project(0.005f + 0.08f * i - 0.04f, 0.1f, 1.53f)), (Rgb{255, 0, 0})) << i;
+  EXPECT_EQ(At(Project(0.005f + 0.08f * 5 - 0.04f, 0.1f, 1.53f)), Black);
+}
+
+TEST_F(ScenePixels, YWaveLiftsEachCharacterByItsTableEntry) {
+  Start(OneGlyphFont(32, 'A', Red, Red), "", "AAAAAAAAAAAAAAAAAAAAAAAAA", ScrollWaveY);
+  Frames(240);
+  // Frame 240 has phase 239: character i rises by WaveTable[239 - 5 (i - 1)].
+  float offset = 1.0f + 239 * 0.005f;
+  for (int i = 1; i <= 16; i++) {
+    float x = 2 - offset + 0.08f * i - 0.04f;
+    float y = 0.1f + WaveTable[239 - 5 * (i - 1)];
+    ScreenPoint p = Project(x, y, 1.53f);
+    if (p.x < 20 || p.x > Width - 20)
+      continue;
+    EXPECT_EQ(At(p), (Rgb{255, 0, 0})) << i;
+    EXPECT_EQ(At({p.x, p.y + GlyphPixels(1.53f) * 3 / 4}), Black) << i;
+  }
+}
