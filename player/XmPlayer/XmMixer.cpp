@@ -1,0 +1,180 @@
+#include "XmTypes.h"
+
+// Positions and steps are handled as one 64-bit number of 2^-32 frames. A run is the
+// stretch of output frames up to the next sample boundary or ramp end, found by one
+// division, so the per-frame loop tests nothing.
+
+namespace {
+
+constexpr uint64_t FrameUnits = uint64_t(1) << 32;
+// A step of 0 would never reach a boundary; the voice creeps instead.
+constexpr uint32_t MinimumStepFraction = 0x369D00;
+// Far beyond any pitch the replay makes; keeps reflections and wraps bounded.
+constexpr uint64_t MaximumStep = uint64_t(1024) << 32;
+constexpr uint16_t RampFrames = 128;
+
+uint64_t voicePosition(const MixVoice &v) { return uint64_t(v.position) << 32 | v.fraction; }
+
+void setVoicePosition(MixVoice &v, uint64_t position) {
+  v.position = uint32_t(position >> 32);
+  v.fraction = uint32_t(position);
+}
+
+uint64_t voiceStep(MixVoice &v) {
+  if (v.stepInteger == 0 && v.stepFraction < 32)
+    v.stepFraction = MinimumStepFraction;
+  const uint64_t step = uint64_t(v.stepInteger) << 32 | v.stepFraction;
+  return step < MaximumStep ? step : MaximumStep;
+}
+
+// Distance to the next boundary in the current direction; false when the voice lies
+// beyond it (it then stays silent and does not move).
+bool boundaryDistance(const MixVoice &v, uint64_t &distance) {
+  const XmSample &s = *v.sample;
+  const uint64_t position = voicePosition(v);
+  if (v.backward) {
+    const uint64_t start = uint64_t(s.loopStart) << 32;
+    distance = position - start;
+    return position >= start;
+  }
+  const uint32_t loopEnd = s.loopStart + s.loopLength;
+  const uint64_t end = uint64_t(loopEnd > v.position ? loopEnd : s.length) << 32;
+  distance = end - position;
+  return position <= end;
+}
+
+// Starts a new ramp when the targets changed or the last ramp is over. The shift
+// leaves a ramp 0..127 short of target x 128, so a finished ramp does not restart.
+void setUpRamp(MixVoice &v) {
+  if (v.rampRemaining != 0 && uint16_t(v.targetRight) == v.lastTargetRight &&
+      uint16_t(v.targetLeft) == v.lastTargetLeft)
+    return;
+  v.lastTargetRight = uint16_t(v.targetRight);
+  v.lastTargetLeft = uint16_t(v.targetLeft);
+  v.rampStepRight = int32_t(uint32_t(v.targetRight) * 128u - uint32_t(v.currentRight)) >> 7;
+  v.rampStepLeft = int32_t(uint32_t(v.targetLeft) * 128u - uint32_t(v.currentLeft)) >> 7;
+  v.rampRemaining = (v.rampStepRight != 0 || v.rampStepLeft != 0) ? RampFrames : 0;
+}
+
+// Interpolated value with 6 fractional bits, scaled by a gain on the x128 scale and
+// added with wrap-around.
+inline int32_t scaled(int32_t value, int32_t gain) {
+  const int64_t p = int64_t(value) * gain;
+  const int32_t t = int32_t(uint32_t(uint64_t(p >> 6)) + (p < 0 ? 1u : 0u));
+  return t >> 1;
+}
+
+inline void accumulate(int32_t &sum, int32_t value) { sum = int32_t(uint32_t(sum) + uint32_t(value)); }
+
+template <bool Backward, bool Ramping>
+uint64_t mixRun(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step) {
+  const int16_t *data = v.sample->data;
+  int32_t right = v.currentRight, left = v.currentLeft;
+  const int32_t rightStep = v.rampStepRight, leftStep = v.rampStepLeft;
+  for (uint32_t i = 0; i < frames; ++i) {
+    const uint32_t index = uint32_t(position >> 32);
+    const int32_t s0 = data[index];
+    const int32_t s1 = data[index + 1];
+    const int32_t value = 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
+    accumulate(out[2 * i], scaled(value, left));
+    accumulate(out[2 * i + 1], scaled(value, right));
+    if (Ramping) {
+      right = int32_t(uint32_t(right) + uint32_t(rightStep));
+      left = int32_t(uint32_t(left) + uint32_t(leftStep));
+    }
+    position = Backward ? position - step : position + step;
+  }
+  v.currentRight = right;
+  v.currentLeft = left;
+  return position;
+}
+
+uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step) {
+  const uint64_t position = voicePosition(v);
+  const bool ramping = v.rampRemaining != 0;
+  if (v.backward)
+    return ramping ? mixRun<true, true>(v, out, frames, position, step)
+                   : mixRun<true, false>(v, out, frames, position, step);
+  return ramping ? mixRun<false, true>(v, out, frames, position, step)
+                 : mixRun<false, false>(v, out, frames, position, step);
+}
+
+// Mirrors the position at the loop edges until it lies inside the loop. The loop's
+// back-and-forth pattern repeats every two loop lengths, so one remainder does it.
+void reflect(MixVoice &v) {
+  const XmSample &s = *v.sample;
+  const uint64_t start = uint64_t(s.loopStart) << 32;
+  const uint64_t length = uint64_t(s.loopLength) << 32;
+  const uint64_t end = start + length;
+  const uint64_t position = voicePosition(v);
+  if (v.backward) {
+    const uint64_t over = (start - position) % (2 * length);
+    v.backward = over >= length;
+    setVoicePosition(v, over < length ? start + over : end - (over - length));
+  } else {
+    const uint64_t over = (position - end) % (2 * length);
+    v.backward = over <= length;
+    setVoicePosition(v, over <= length ? end - over : start + (over - length));
+  }
+}
+
+// Returns false when the voice has ended. A loop of length 0 is never made by the
+// loader; it plays as no loop.
+bool crossBoundary(MixVoice &v) {
+  const XmSample &s = *v.sample;
+  if (s.loopLength != 0 && s.loopType == 1) {
+    const uint32_t loopEnd = s.loopStart + s.loopLength;
+    v.position = s.loopStart + (v.position - loopEnd) % s.loopLength;
+    return true;
+  }
+  if (s.loopLength != 0 && s.loopType == 2) {
+    reflect(v);
+    return true;
+  }
+  v.sample = nullptr;
+  v.position = 0;
+  v.fraction = 0;
+  return false;
+}
+
+void mixVoice(MixVoice &v, int32_t *out, uint32_t frames) {
+  while (frames > 0) {
+    uint64_t distance;
+    if (!boundaryDistance(v, distance))
+      return;
+    const uint64_t step = voiceStep(v);
+    const uint64_t toBoundary = distance / step + (distance % step != 0);
+    if (toBoundary != 0) {
+      const bool reached = toBoundary <= frames;
+      uint32_t n = reached ? uint32_t(toBoundary) : frames;
+      setUpRamp(v);
+      const bool cutByRamp = v.rampRemaining != 0 && v.rampRemaining < n;
+      if (cutByRamp)
+        n = v.rampRemaining;
+      setVoicePosition(v, mixFrames(v, out, n, step));
+      out += 2 * n;
+      frames -= n;
+      if (v.rampRemaining != 0) {
+        v.rampRemaining = uint16_t(v.rampRemaining - n);
+        if (v.rampRemaining == 0)
+          v.rampStepRight = v.rampStepLeft = 0;
+      }
+      if (cutByRamp)
+        continue;
+      if (!reached)
+        return;
+    }
+    if (!crossBoundary(v))
+      return;
+  }
+}
+
+} // namespace
+
+void mixVoices(int32_t *mix, uint32_t frameCount) {
+  MixVoice *voices = song.voices;
+  const int32_t voiceCount = 2 * song.channelCount;
+  for (int32_t i = 0; i < voiceCount; ++i)
+    if (voices[i].sample)
+      mixVoice(voices[i], mix, frameCount);
+}

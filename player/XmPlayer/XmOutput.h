@@ -1,0 +1,33 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "XmTypes.h"
+
+// The ring the device loops over and the refill loop of the output thread. The
+// device itself sits behind OutputDevice: wave-out on Windows, a simulation in tests.
+
+constexpr uint32_t BlockBytes = BlockFrames * 4;
+constexpr uint32_t RingBytes = BlockBytes * RingBlocks;
+
+struct OutputDevice {
+  uint32_t (*playPositionBytes)(void *context); // bytes played since the ring started
+  void (*sleepMilliseconds)(void *context, uint32_t milliseconds);
+  void *context;
+};
+
+extern int16_t outputRing[RingBlocks][2 * BlockFrames];
+extern uint32_t fillIndex; // the ring block rendered next
+// The one word both threads touch: set by the stopping thread, read by the output loop.
+extern std::atomic<uint32_t> stopRequest;
+
+// Renders the block at fillIndex and moves on. False when a play-once song ended in it.
+bool fillNextBlock();
+
+// Called on the rendering thread when a play-once song ends: releases the device and
+// the song's memory without waiting for anything.
+typedef void (*SongEndHandler)();
+
+// The output thread's body: polls the play position every 5 ms and refills each block
+// as soon as the device has left it, until stopRequest is set.
+void runOutputLoop(const OutputDevice &device, SongEndHandler songEnded);

@@ -1,0 +1,41 @@
+#include "XmRender.h"
+
+#include <cstring>
+
+bool paused;
+
+namespace {
+int32_t mixBuffer[2 * BlockFrames];
+}
+
+int16_t convertSample(int32_t sum) {
+  const uint32_t magnitude = sum < 0 ? 0u - uint32_t(sum) : uint32_t(sum);
+  uint32_t q = magnitude / MixDivisor + (magnitude % MixDivisor >= MixDivisor / 2 ? 1 : 0);
+  if (q > 32767)
+    q = 32767;
+  return int16_t(sum < 0 ? -int32_t(q) : int32_t(q));
+}
+
+// Mixes up to the end of the block, running a tick at every boundary. Returns the
+// frames mixed, short when the song ended.
+static uint32_t mixBlock() {
+  uint32_t done = 0;
+  while (done < BlockFrames) {
+    if (song.tickSamplesLeft == 0 && !runTick())
+      return done;
+    const uint32_t left = BlockFrames - done;
+    const uint32_t n = song.tickSamplesLeft < left ? song.tickSamplesLeft : left;
+    mixVoices(mixBuffer + 2 * done, n);
+    done += n;
+    song.tickSamplesLeft -= n;
+  }
+  return done;
+}
+
+uint32_t renderBlock(int16_t *out) {
+  std::memset(mixBuffer, 0, sizeof mixBuffer);
+  const uint32_t frames = paused ? BlockFrames : mixBlock();
+  for (uint32_t i = 0; i < 2 * BlockFrames; ++i)
+    out[i] = convertSample(mixBuffer[i]);
+  return frames;
+}

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "XmTypes.h"
+
+namespace {
+
+// One channel (two voices) and one sample with the spare values behind it.
+class Mixer : public ::testing::Test {
+protected:
+  MixVoice voices[2] = {};
+  std::unique_ptr<uint8_t, void (*)(void *)> storage{nullptr, &std::free};
+  XmSample *sample = nullptr;
+
+  void SetUp() override {
+    song = ReplayState{};
+    song.channelCount = 1;
+    song.voices = voices;
+  }
+  // Values are the sample's frames; the guard is written as the loader would.
+  XmSample &makeSample(std::vector<int16_t> values, uint8_t loopType = 0, uint32_t loopStart = 0,
+                       uint32_t loopLength = 0) {
+    storage.reset(static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + 2 * (values.size() + 3))));
+    sample = reinterpret_cast<XmSample *>(storage.get());
+    sample->length = uint32_t(values.size());
+    sample->loopType = loopType;
+    sample->loopStart = loopStart;
+    sample->loopLength = loopType ? loopLength : uint32_t(values.size());
+    for (size_t i = 0; i < values.size(); ++i)
+      sample->data[i] = values[i];
+    if (loopType == 1)
+      sample->data[loopStart + loopLength] = values[loopStart];
+    if (loopType == 2)
+      sample->data[loopStart + loopLength] = values[loopStart + loopLength - 1];
+    return *sample;
+  }
+  // A voice at full gain on both sides, no ramp, step 1.0.
+  MixVoice &start(const XmSample &s) {
+    MixVoice &v = voices[0];
+    v.sample = &s;
+    v.stepInteger = 1;
+    v.targetLeft = v.targetRight = 255;
+    v.lastTargetLeft = v.lastTargetRight = 255;
+    v.currentLeft = v.currentRight = 255 * 128;
+    v.rampRemaining = 0;
+    return v;
+  }
+  std::vector<int32_t> mix(uint32_t frames) {
+    std::vector<int32_t> out(2 * frames);
+    mixVoices(out.data(), frames);
+    return out;
+  }
+  // Left channel divided back to the sample's value (full gain adds 64 x 255 x s).
+  static std::vector<int32_t> leftValues(const std::vector<int32_t> &out) {
+    std::vector<int32_t> values;
+    for (size_t i = 0; i < out.size(); i += 2)
+      values.push_back(out[i] / (64 * 255));
+    return values;
+  }
+  static std::vector<int16_t> ramp(int count, int from) {
+    std::vector<int16_t> v(count);
+    for (int i = 0; i < count; ++i)
+      v[i] = int16_t((from + i) * 100);
+    return v;
+  }
+};
+
+TEST_F(Mixer, SampleWithoutLoopPlaysOnceThenIdles) {
+  MixVoice &v = start(makeSample(ramp(10, 1)));
+  const std::vector<int32_t> values = leftValues(mix(16));
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(values[i], (i + 1) * 100) << i;
+  for (int i = 10; i < 16; ++i)
+    EXPECT_EQ(values[i], 0) << i;
+  EXPECT_EQ(v.sample, nullptr);
+  EXPECT_EQ(v.position, 0u);
+  EXPECT_EQ(mix(4), std::vector<int32_t>(8));
+}
+
+TEST_F(Mixer, FullGainIsSixtyFourTimesTargetTimesValue) {
+  start(makeSample({1000, 1000}));
+  const std::vector<int32_t> out = mix(1);
+  EXPECT_EQ(out[0], 1000 * 64 * 255);
+  EXPECT_EQ(out[1], 1000 * 64 * 255);
+}
+
+TEST_F(Mixer, ForwardLoopRepeatsItsFrames) {
+  start(makeSample(ramp(8, 0), 1, 4, 4));
+  const std::vector<int32_t> values = leftValues(mix(20));
+  for (int i = 0; i < 20; ++i) {
+    const int expected = i < 8 ? i : 4 + (i - 8) % 4;
+    EXPECT_EQ(values[i], expected * 100) << i;
+  }
+}
+
+TEST_F(Mixer, InterpolatesBetweenNeighbours) {
+  MixVoice &v = start(makeSample({0, 1000, 2000, 3000}));
+  v.stepInteger = 0;
+  v.stepFraction = 0x80000000; // half a frame per output frame
+  const std::vector<int32_t> values = leftValues(mix(5));
+  EXPECT_EQ(values, (std::vector<int32_t>{0, 500, 1000, 1500, 2000}));
+}
+
+TEST_F(Mixer, PingPongReflectsAtBothEnds) {
+  MixVoice &v = start(makeSample(ramp(6, 0), 2, 2, 3)); // loop over frames 2, 3, 4
+  const std::vector<int32_t> values = leftValues(mix(14));
+  // The edge at the loop end is the guard, a copy of frame 4; the start edge is frame 2.
+  const std::vector<int32_t> expected{0, 1, 2, 3, 4, 4, 4, 3, 2, 3, 4, 4, 4, 3};
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(values[i], expected[i] * 100) << i;
+  EXPECT_EQ(v.position, 2u); // reflected forward at the loop start
+  EXPECT_EQ(v.backward, 0);
+}
+
+TEST_F(Mixer, PingPongWithBigStepsStaysInsideTheLoop) {
+  MixVoice &v = start(makeSample(ramp(20, 0), 2, 5, 3));
+  v.stepInteger = 7;
+  v.stepFraction = 0x12345678;
+  const std::vector<int32_t> values = leftValues(mix(200));
+  for (size_t i = 1; i < values.size(); ++i) {
+    EXPECT_GE(values[i], 500) << i;
+    EXPECT_LE(values[i], 800) << i;
+  }
+  EXPECT_GE(v.position, 5u);
+  EXPECT_LE(v.position, 8u);
+}
+
+TEST_F(Mixer, PositionBeyondTheEndStaysSilentAndPut) {
+  MixVoice &v = start(makeSample(ramp(8, 1), 1, 2, 4));
+  v.position = 9;
+  EXPECT_EQ(mix(10), std::vector<int32_t>(20));
+  EXPECT_EQ(v.position, 9u);
+  EXPECT_NE(v.sample, nullptr);
+}
+
+TEST_F(Mixer, StartPastTheLoopEndPlaysToTheEndThenWrapsIntoTheLoop) {
+  start(makeSample(ramp(10, 0), 1, 2, 3)).position = 7; // loop 2..4, end 5
+  const std::vector<int32_t> values = leftValues(mix(6));
+  // 7, 8, 9, then 10 -> 2 + (10 - 5) mod 3 = 4, then 2, 3.
+  EXPECT_EQ(values, (std::vector<int32_t>{700, 800, 900, 400, 200, 300}));
+}
+
+TEST_F(Mixer, StepZeroCreepsAtTheMinimumStep) {
+  MixVoice &v = start(makeSample(ramp(4, 1)));
+  v.stepInteger = 0;
+  v.stepFraction = 0;
+  mix(1000);
+  EXPECT_EQ(v.stepFraction, 0x369D00u);
+  EXPECT_EQ(v.position, 0u);
+  EXPECT_EQ(v.fraction, 1000u * 0x369D00u);
+}
+
+TEST_F(Mixer, RampGlidesToTheTargetOver128Frames) {
+  MixVoice &v = start(makeSample(std::vector<int16_t>(400, 1000), 1, 0, 400));
+  v.currentLeft = v.currentRight = 0;
+  v.targetRight = 0;
+  std::vector<int32_t> out = mix(200);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_GT(out[2 * 64], 0);
+  EXPECT_LT(out[2 * 64], out[2 * 127]);
+  EXPECT_EQ(out[2 * 128], out[2 * 199]); // ramp over
+  EXPECT_EQ(v.currentLeft, (255 * 128 >> 7) * 128);
+  EXPECT_EQ(v.rampRemaining, 0);
+  EXPECT_EQ(v.rampStepLeft, 0);
+  EXPECT_EQ(out[2 * 199 + 1], 0);
+}
+
+TEST_F(Mixer, TargetChangeMidRampStartsANewRampFromTheCurrentGain) {
+  MixVoice &v = start(makeSample(std::vector<int16_t>(400, 1000), 1, 0, 400));
+  v.currentLeft = v.currentRight = 0;
+  mix(64);
+  EXPECT_EQ(v.rampRemaining, 64);
+  const int32_t halfway = v.currentLeft;
+  EXPECT_EQ(halfway, 64 * ((255 * 128) >> 7));
+  v.targetLeft = v.targetRight = 0;
+  mix(10);
+  EXPECT_EQ(v.rampRemaining, 118);
+  EXPECT_EQ(v.rampStepLeft, (0 - halfway) >> 7);
+  EXPECT_EQ(v.currentLeft, halfway + 10 * ((0 - halfway) >> 7));
+}
+
+TEST_F(Mixer, VoicesOfAllChannelsAddUp) {
+  const XmSample &s = makeSample({30000, 30000, 30000});
+  start(s);
+  voices[1] = voices[0];
+  const std::vector<int32_t> out = mix(1);
+  EXPECT_EQ(out[0], 2 * 30000 * 64 * 255);
+}
+
+TEST_F(Mixer, SilentSampleOfLengthZeroEndsAtOnce) {
+  MixVoice &v = start(makeSample({}));
+  EXPECT_EQ(mix(4), std::vector<int32_t>(8));
+  EXPECT_EQ(v.sample, nullptr);
+}
+
+} // namespace
