@@ -6,10 +6,10 @@ int16_t outputRing[RingBlocks][2 * BlockFrames];
 uint32_t fillIndex;
 std::atomic<uint32_t> stopRequest;
 
-bool fillNextBlock() {
-  const bool going = renderBlock(outputRing[fillIndex]) == BlockFrames;
+uint32_t fillNextBlock() {
+  const uint32_t frames = renderBlock(outputRing[fillIndex]);
   fillIndex = (fillIndex + 1) % RingBlocks;
-  return going;
+  return frames;
 }
 
 void runOutputLoop(const OutputDevice &device, SongEndHandler songEnded) {
@@ -21,7 +21,7 @@ void runOutputLoop(const OutputDevice &device, SongEndHandler songEnded) {
         return;
       if (fillIndex == playing)
         break;
-      if (!fillNextBlock()) {
+      if (fillNextBlock() < BlockFrames) {
         stopRequest.store(1);
         songEnded();
       }

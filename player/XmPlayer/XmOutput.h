@@ -21,8 +21,9 @@ extern uint32_t fillIndex; // the ring block rendered next
 // The one word both threads touch: set by the stopping thread, read by the output loop.
 extern std::atomic<uint32_t> stopRequest;
 
-// Renders the block at fillIndex and moves on. False when a play-once song ended in it.
-bool fillNextBlock();
+// Renders the block at fillIndex and moves on. Returns the frames the song filled:
+// fewer than BlockFrames when a play-once song ended in this block.
+uint32_t fillNextBlock();
 
 // Called on the rendering thread when a play-once song ends: releases the device and
 // the song's memory without waiting for anything.

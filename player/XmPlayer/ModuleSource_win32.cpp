@@ -1,0 +1,32 @@
+#include "ModuleSource_win32.h"
+
+namespace {
+
+uint32_t readFileAt(void *file, uint32_t offset, void *destination, uint32_t count) {
+  DWORD got = 0;
+  LONG high = 0; // offsets of 2 GiB and more stay positive
+  SetFilePointer(file, LONG(offset), &high, FILE_BEGIN);
+  if (!ReadFile(file, destination, count, &got, nullptr))
+    return 0;
+  return got;
+}
+
+} // namespace
+
+void openResourceSource(ModuleSource &source, HMODULE module, const char *name) {
+  HRSRC resource = FindResourceA(module, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
+  const void *data = resource ? LoadResource(module, resource) : nullptr;
+  openMemorySource(source, data, data ? SizeofResource(module, resource) : 0);
+}
+
+void openFileSourceByPath(ModuleSource &source, const char *path) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  openFileSource(source, file, &readFileAt);
+}
+
+void closeSource(ModuleSource &source) {
+  if (source.readAt && source.file != INVALID_HANDLE_VALUE)
+    CloseHandle(source.file);
+  source.file = nullptr;
+}

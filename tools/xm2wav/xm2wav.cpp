@@ -1,0 +1,153 @@
+// xm2wav [--seconds S] [--play-once] IN.xm OUT.wav
+// xm2wav --info IN.xm
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "ModuleSource.h"
+#include "SongArena.h"
+#include "XmLoader.h"
+#include "XmOutput.h"
+#include "XmRender.h"
+
+namespace {
+
+const char *const Usage = "usage: xm2wav [--seconds S] [--play-once] IN.xm OUT.wav\n"
+                          "       xm2wav --info IN.xm\n";
+
+struct Options {
+  bool info = false;
+  bool once = false;
+  double seconds = 60;
+  const char *input = nullptr;
+  const char *output = nullptr;
+};
+
+[[noreturn]] void usageError(const char *why) {
+  std::fprintf(stderr, "xm2wav: %s\n%s", why, Usage);
+  std::exit(2);
+}
+
+[[noreturn]] void fail(const char *what, const char *path) {
+  std::fprintf(stderr, "xm2wav: %s: %s\n", what, path);
+  std::exit(1);
+}
+
+double parseSeconds(const char *text) {
+  char *end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end == text || *end != '\0' || !(value >= 0) || value > 86400)
+    usageError("--seconds wants a number of seconds from 0 to 86400");
+  return value;
+}
+
+Options parseOptions(int argc, char **argv) {
+  Options o;
+  int i = 1;
+  for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
+    const std::string option = argv[i];
+    if (option == "--info")
+      o.info = true;
+    else if (option == "--play-once")
+      o.once = true;
+    else if (option == "--seconds" && i + 1 < argc)
+      o.seconds = parseSeconds(argv[++i]);
+    else
+      usageError(("unknown or incomplete option " + option).c_str());
+  }
+  const int wanted = o.info ? 1 : 2;
+  if (argc - i != wanted)
+    usageError(o.info ? "--info wants one module" : "wants a module and an output file");
+  o.input = argv[i];
+  o.output = o.info ? nullptr : argv[i + 1];
+  return o;
+}
+
+std::string readFile(const char *path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    fail("cannot read", path);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad())
+    fail("cannot read", path);
+  return bytes;
+}
+
+void printInfo() {
+  std::printf("channels=%d patterns=%u instruments=%u length=%u restart=%u tempo=%u bpm=%u frequencies=%s\n",
+              song.channelCount, song.patternCount, song.instrumentCount, song.songLength,
+              song.restartPosition, song.defaultTempo, song.defaultBpm,
+              (song.flags & 1) ? "linear" : "amiga");
+}
+
+void put16(std::string &out, uint32_t v) {
+  out.push_back(char(v & 0xFF));
+  out.push_back(char(v >> 8 & 0xFF));
+}
+void put32(std::string &out, uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+std::string wavHeader(uint32_t frames) {
+  std::string h = "RIFF";
+  put32(h, 36 + frames * 4);
+  h += "WAVEfmt ";
+  put32(h, 16);
+  put16(h, 1); // PCM
+  put16(h, 2);
+  put32(h, OutputRate);
+  put32(h, OutputRate * 4);
+  put16(h, 4);
+  put16(h, 16);
+  h += "data";
+  put32(h, frames * 4);
+  return h;
+}
+
+// Renders through the ring exactly as the output thread does, block by block from
+// the first prefill block on; returns true when the song ended before the limit.
+bool render(std::string &pcm, uint32_t frameLimit) {
+  fillIndex = 0;
+  while (pcm.size() / 4 < frameLimit) {
+    const int16_t *block = outputRing[fillIndex];
+    const uint32_t frames = fillNextBlock();
+    const uint32_t keep = std::min<uint32_t>(frames, frameLimit - uint32_t(pcm.size() / 4));
+    pcm.append(reinterpret_cast<const char *>(block), size_t(keep) * 4);
+    if (frames < BlockFrames)
+      return keep == frames;
+  }
+  return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  const Options o = parseOptions(argc, argv);
+  const std::string module = readFile(o.input);
+  SongArena arena;
+  ModuleSource source;
+  openMemorySource(source, module.data(), uint32_t(std::min<size_t>(module.size(), 0xFFFFFFFF)));
+  if (!loadSong(source, arena.heap()))
+    fail("not a loadable XM module", o.input);
+  if (o.info) {
+    printInfo();
+    return 0;
+  }
+  playOnce = o.once;
+  paused = false;
+  std::string pcm;
+  const bool songEnded = render(pcm, uint32_t(o.seconds * OutputRate + 0.5));
+  const uint32_t frames = uint32_t(pcm.size() / 4);
+  std::ofstream out(o.output, std::ios::binary);
+  out << wavHeader(frames) << pcm;
+  out.close();
+  if (!out)
+    fail("cannot write", o.output);
+  std::printf("frames=%u seconds=%.3f end=%s\n", frames, double(frames) / OutputRate,
+              songEnded ? "song" : "limit");
+  return 0;
+}
