@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""Compares our XM renders with the distribution's module players.
+
+For the songs of corpus/xm/music: our play-once duration beside libopenmpt's
+(openmpt123 --info) and the correlation of 50 ms RMS envelopes of our render with
+libopenmpt's (linear interpolation, 48 kHz). For corpus/xm/ft2-pairs: the
+correlation of the left and right channels of our render (left is the player, right
+a recording of the original tracker). Finally the render speed of xm2wav against
+libxmp for one minute of each song, in the same run.
+
+Usage: bench/compare_openmpt.py [--xm2wav PATH] [--corpus DIR]
+Needs only the standard library, openmpt123 and libxmp.so.4.
+"""
+import argparse
+import array
+import ctypes
+import math
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+RATE = 48000
+WINDOW = RATE // 20  # 50 ms
+SPEED_SECONDS = 60
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def read_wav(path):
+    """Interleaved 16-bit stereo samples of a WAV file."""
+    with wave.open(path) as wav:
+        assert wav.getnchannels() == 2 and wav.getsampwidth() == 2 and wav.getframerate() == RATE, path
+        samples = array.array("h")
+        samples.frombytes(wav.readframes(wav.getnframes()))
+    if sys.byteorder == "big":
+        samples.byteswap()
+    return samples
+
+
+def rms_envelope(samples, step=2 * WINDOW):
+    """RMS over consecutive 50 ms windows (of both channels of interleaved samples by default)."""
+    return [math.sqrt(sum(v * v for v in samples[start:start + step]) / step)
+            for start in range(0, len(samples) - step + 1, step)]
+
+
+def correlation(a, b):
+    n = min(len(a), len(b))
+    if n < 2:
+        return float("nan")
+    a, b = a[:n], b[:n]
+    mean_a, mean_b = sum(a) / n, sum(b) / n
+    cov = sum((x - mean_a) * (y - mean_b) for x, y in zip(a, b))
+    var_a = sum((x - mean_a) ** 2 for x in a)
+    var_b = sum((y - mean_b) ** 2 for y in b)
+    return cov / math.sqrt(var_a * var_b) if var_a > 0 and var_b > 0 else float("nan")
+
+
+def render_ours(xm2wav, module, out, play_once=True, seconds=1200):
+    command = [xm2wav, "--seconds", str(seconds)] + (["--play-once"] if play_once else []) + [module, out]
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+
+
+def openmpt_duration(module):
+    info = subprocess.run(["openmpt123", "--info", module], capture_output=True, text=True).stdout
+    match = re.search(r"Duration\.*:\s*(?:(\d+):)?(\d+):(\d+(?:\.\d+)?)", info)
+    if not match:
+        return float("nan")
+    hours, minutes, seconds = match.groups()
+    return int(hours or 0) * 3600 + int(minutes) * 60 + float(seconds)
+
+
+def render_openmpt(module, directory):
+    """libopenmpt's render of the whole song at 48 kHz, linear interpolation, 16-bit."""
+    copy = os.path.join(directory, "openmpt.xm")
+    with open(module, "rb") as source, open(copy, "wb") as target:
+        target.write(source.read())
+    subprocess.run(["openmpt123", "--render", "--samplerate", str(RATE), "--filter", "2", "--no-float",
+                    "--output-type", "wav", "--force", "-q", copy], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return copy + ".wav"
+
+
+def libxmp_seconds(module, seconds):
+    """Wall time libxmp takes to render `seconds` of the module at 48 kHz, linear."""
+    xmp = ctypes.CDLL("libxmp.so.4")
+    xmp.xmp_create_context.restype = ctypes.c_void_p
+    handle, integer = ctypes.c_void_p, ctypes.c_int
+    xmp.xmp_load_module.argtypes = [handle, ctypes.c_char_p]
+    xmp.xmp_start_player.argtypes = [handle, integer, integer]
+    xmp.xmp_set_player.argtypes = [handle, integer, integer]
+    xmp.xmp_play_buffer.argtypes = [handle, ctypes.c_void_p, integer, integer]
+    for name in ("xmp_end_player", "xmp_release_module", "xmp_free_context"):
+        getattr(xmp, name).argtypes = [handle]
+    context = ctypes.c_void_p(xmp.xmp_create_context())
+    if xmp.xmp_load_module(context, module.encode()) != 0:
+        return float("nan")
+    block = 1024
+    buffer = ctypes.create_string_buffer(block * 4)
+    started = time.perf_counter()
+    xmp.xmp_start_player(context, RATE, 0)
+    xmp.xmp_set_player(context, 2, 1)  # XMP_PLAYER_INTERP, XMP_INTERP_LINEAR
+    for _ in range(seconds * RATE // block):
+        xmp.xmp_play_buffer(context, buffer, block * 4, 0)
+    elapsed = time.perf_counter() - started
+    xmp.xmp_end_player(context)
+    xmp.xmp_release_module(context)
+    xmp.xmp_free_context(context)
+    return elapsed
+
+
+def xm2wav_seconds(xm2wav, module, seconds, directory):
+    started = time.perf_counter()
+    render_ours(xm2wav, module, os.path.join(directory, "speed.wav"), play_once=False, seconds=seconds)
+    return time.perf_counter() - started
+
+
+def modules_in(folder):
+    return sorted(os.path.join(folder, name) for name in os.listdir(folder) if name.lower().endswith(".xm"))
+
+
+def compare_music(xm2wav, corpus, directory):
+    print("| module | ours (s) | libopenmpt (s) | RMS-envelope correlation |")
+    print("|---|---|---|---|")
+    for module in modules_in(os.path.join(corpus, "music")):
+        ours_path = os.path.join(directory, "ours.wav")
+        render_ours(xm2wav, module, ours_path)
+        ours = read_wav(ours_path)
+        theirs = read_wav(render_openmpt(module, directory))
+        r = correlation(rms_envelope(ours), rms_envelope(theirs))
+        print(f"| {os.path.basename(module)} | {len(ours) / 2 / RATE:.2f} | {openmpt_duration(module):.2f} | {r:.3f} |")
+
+
+def compare_pairs(xm2wav, corpus, directory):
+    print("\n| ft2 pair | seconds | left/right correlation | of 50 ms RMS envelopes |")
+    print("|---|---|---|---|")
+    for module in modules_in(os.path.join(corpus, "ft2-pairs")):
+        path = os.path.join(directory, "pair.wav")
+        render_ours(xm2wav, module, path, seconds=120)
+        samples = read_wav(path)
+        left, right = samples[0::2], samples[1::2]
+        r = correlation(left, right)
+        envelopes = correlation(rms_envelope(left, WINDOW), rms_envelope(right, WINDOW))
+        print(f"| {os.path.basename(module)} | {len(samples) / 2 / RATE:.2f} | {r:.3f} | {envelopes:.3f} |")
+
+
+def compare_speed(xm2wav, corpus, directory):
+    print(f"\n| module | xm2wav, {SPEED_SECONDS} s (s) | libxmp, {SPEED_SECONDS} s (s) | ratio |")
+    print("|---|---|---|---|")
+    for module in modules_in(os.path.join(corpus, "music")):
+        ours = xm2wav_seconds(xm2wav, module, SPEED_SECONDS, directory)
+        theirs = libxmp_seconds(module, SPEED_SECONDS)
+        print(f"| {os.path.basename(module)} | {ours:.3f} | {theirs:.3f} | {ours / theirs:.2f} |")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--xm2wav", default=os.path.join(ROOT, "build/native/bin/xm2wav"))
+    parser.add_argument("--corpus", default=os.path.join(ROOT, "../shared/corpus/xm"))
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory() as directory:
+        compare_music(args.xm2wav, args.corpus, directory)
+        compare_pairs(args.xm2wav, args.corpus, directory)
+        compare_speed(args.xm2wav, args.corpus, directory)
+
+
+if __name__ == "__main__":
+    main()
