@@ -60,12 +60,15 @@ TEST_F(Effects, PortamentoUpStopsAtPeriodOneAndDownHasNoLimit) {
 TEST_F(Effects, TonePortamentoSlidesToTheNoteKeepsItsSpeedAndDoesNotRetrigger) {
   cell(0, 1, 0) = XmCell{61, 0, 0, 0x3, 0x05};
   setEffect(2, 0x3, 0x00);
+  setEffect(3, 0x3, 0xFF);
   runRows(2);
   EXPECT_EQ(channel().portaTarget, 3840);
   EXPECT_EQ(channel().period, 4608 - 5 * 20);
   runRows(1);
   EXPECT_EQ(channel().period, 4608 - 10 * 20);
   EXPECT_EQ(channel().voice, &voices[0]);
+  runTicks(2);
+  EXPECT_EQ(channel().period, 3840); // reached, not overshot
 }
 
 TEST_F(Effects, TonePortamentoRowKeepsTheInstrumentButItsNumberStillResetsVolume) {
@@ -93,6 +96,21 @@ TEST_F(Effects, VibratoStepsOnTheRowTickTremoloOnlyLaterAndItsLastOffsetStays) {
   EXPECT_EQ(channel().tremoloPos, 35);
   runTicks(1);
   EXPECT_EQ(channel().volume, 32 + 22);
+}
+
+TEST_F(Effects, VibratoWaveformsOverOnePeriod) {
+  song.speed = 8;
+  setEffect(1, 0x4, 0x8F); // a period in 8 ticks at full depth
+  const std::vector<std::pair<uint8_t, std::vector<int>>> waveforms{
+      {0x40, {0, 21, 29, 21, 0, -22, -30, -22}},     // sine
+      {0x41, {29, 22, 14, 7, -1, -8, -16, -23}},     // ramp, falling
+      {0x42, {29, 29, 29, 29, -30, -30, -30, -30}}}; // square
+  for (const auto &waveform : waveforms) {
+    setEffect(0, 0xE, waveform.first);
+    runTicks(8);
+    EXPECT_EQ(collect(8, periodDelta), waveform.second) << int(waveform.first);
+    runTicks(16);
+  }
 }
 
 TEST_F(Effects, VolumeSlideMemoryIsSharedByAxy5xyAnd6xy) {
@@ -147,6 +165,17 @@ TEST_F(Effects, NoteDelayStartsOnItsTickWithDefaultVolumeThenTheVolumeColumn) {
   runTicks(1);
   EXPECT_NE(voices[0].sample, nullptr);
   EXPECT_EQ(channel().volume, 16);
+}
+
+TEST_F(Effects, NoteDelayKeepsTheOldSoundUnchangedUntilItsTick) {
+  cell(0, 1, 0) = XmCell{C4, 0, 0x62, 0xE, 0xD3};
+  runRows(1);
+  const int32_t before = voices[0].finalVolume;
+  runTicks(3);
+  EXPECT_EQ(voices[0].finalVolume, before);
+  EXPECT_EQ(channel().voice, &voices[0]);
+  runTicks(1);
+  EXPECT_EQ(channel().voice, &voices[1]);
 }
 
 TEST_F(Effects, NoteDelayOfZeroNeverStartsTheNote) {
@@ -227,14 +256,25 @@ TEST_F(Effects, IgnoredEffectsChangeNothing) {
 }
 
 TEST_F(Effects, VolumeColumnSetsSlidesAndTonePortamento) {
+  cell(0, 0, 0).volume = 0x30;
   cell(0, 1, 0).volume = 0x5F;
   cell(0, 2, 0).volume = 0x62;
-  cell(0, 3, 0) = XmCell{61, 0, 0xF0, 0, 0};
+  cell(0, 3, 0) = XmCell{61, 0, 0xF1, 0, 0};
   runTicks(7);
-  EXPECT_EQ(channel().volume, 64);
+  EXPECT_EQ(channel().volume, 32);
   runTicks(11);
-  EXPECT_EQ(channel().volume, 64 - 12);
+  EXPECT_EQ(channel().volume, 32 - 12);
   runTicks(1);
   EXPECT_EQ(channel().period, 3840);
   EXPECT_EQ(channel().voice, &voices[0]);
+  EXPECT_EQ(channel().tonePortaSpeed, 16);
+}
+
+TEST_F(Effects, VolumeColumnTonePortamentoSlidesOnLaterTicks) {
+  cell(0, 1, 0) = XmCell{61, 0, 0, 0x3, 0x01};
+  cell(0, 2, 0).volume = 0xF0;
+  runRows(2);
+  EXPECT_EQ(channel().period, 4608 - 5 * 4);
+  runRows(1);
+  EXPECT_EQ(channel().period, 4608 - 10 * 4);
 }

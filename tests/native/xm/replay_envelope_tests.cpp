@@ -60,6 +60,13 @@ TEST_F(Envelopes, LxxBeyondTheLastPointFinishesAndL00Restarts) {
   EXPECT_FALSE(channel().volEnvFinished);
 }
 
+TEST_F(Envelopes, InstrumentResetCentresThePanningEnvelope) {
+  basicSong(1);
+  cell(0, 0, 0) = XmCell{C4, 1, 0, 0, 0};
+  runTicks(1);
+  EXPECT_EQ(voices[0].finalPanning, 128);
+}
+
 TEST_F(Envelopes, KeyOffWithoutVolumeEnvelopeSilencesAtOnce) {
   basicSong(2, 2);
   cell(0, 0, 0) = XmCell{C4, 1, 0, 0, 0};
