@@ -60,6 +60,25 @@ TEST_F(Envelopes, LxxBeyondTheLastPointFinishesAndL00Restarts) {
   EXPECT_FALSE(channel().volEnvFinished);
 }
 
+TEST_F(Envelopes, DamagedEnvelopesStayInsideTheirPointsAndInRange) {
+  // Too many points, a loop start past them, a value above 64, and a point behind
+  // its predecessor that the envelope never reaches.
+  XmInstrument &instrument = songWithEnvelope({{0, 0}, {100, 65535}, {50, 0}}, 5);
+  instrument.volumePointCount = 200;
+  instrument.volumeLoopStart = 100;
+  instrument.volumeLoopEnd = 1;
+  // On a heap block of its own, so that a read past the record is caught.
+  const auto lone = std::make_unique<XmInstrument>(instrument);
+  song.instruments = lone.get();
+  runTicks(1);
+  cell(0, 0, 0) = XmCell{}; // the note starts once
+  for (int tick = 0; tick < 40000; ++tick) {
+    ASSERT_TRUE(runTick());
+    ASSERT_GE(channel().volEnvValue, 0);
+    ASSERT_LE(channel().volEnvValue, 64);
+  }
+}
+
 TEST_F(Envelopes, InstrumentResetCentresThePanningEnvelope) {
   basicSong(1);
   cell(0, 0, 0) = XmCell{C4, 1, 0, 0, 0};
