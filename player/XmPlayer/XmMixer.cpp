@@ -89,9 +89,17 @@ uint64_t mixRun(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, u
   return position;
 }
 
+// A voice at gain 0 on both sides adds exactly 0 to every frame, so a steady silent
+// voice (the faded half of a pair, typically) only moves on.
+uint64_t silentRun(const MixVoice &v, uint32_t frames, uint64_t position, uint64_t step) {
+  return v.backward ? position - frames * step : position + frames * step;
+}
+
 uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step) {
   const uint64_t position = voicePosition(v);
   const bool ramping = v.rampRemaining != 0;
+  if (!ramping && v.currentLeft == 0 && v.currentRight == 0)
+    return silentRun(v, frames, position, step);
   if (v.backward)
     return ramping ? mixRun<true, true>(v, out, frames, position, step)
                    : mixRun<true, false>(v, out, frames, position, step);
