@@ -182,6 +182,44 @@ TEST_F(Mixer, TargetChangeMidRampStartsANewRampFromTheCurrentGain) {
   EXPECT_EQ(v.currentLeft, halfway + 10 * ((0 - halfway) >> 7));
 }
 
+// The per-frame arithmetic written out as defined, for any gain: interpolation with 6
+// fractional bits, then (int32(p >> 6) + (p < 0)) >> 1.
+int32_t definedFrame(const XmSample &s, uint64_t position, int32_t gain) {
+  const int32_t s0 = s.data[position >> 32], s1 = s.data[(position >> 32) + 1];
+  const int32_t v = 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
+  const int64_t p = int64_t(v) * gain;
+  return int32_t(uint32_t(uint64_t(p >> 6)) + (p < 0 ? 1u : 0u)) >> 1;
+}
+
+TEST_F(Mixer, SteadyGainsOfEverySizeFollowTheDefinedArithmetic) {
+  std::vector<int16_t> values(300);
+  uint32_t seed = 1;
+  for (int16_t &x : values)
+    x = int16_t((seed = seed * 1103515245u + 12345u) >> 16);
+  values[7] = -32768;
+  values[8] = 32767;
+  const XmSample &s = makeSample(values, 1, 0, 300);
+  const std::pair<int32_t, int32_t> gains[] = {{255 * 128, 255 * 128}, {16383, -16383}, {100, 9000},
+                                               {16384, 16384},         {-70000, 3},     {1 << 20, 1 << 20}};
+  for (const auto &[left, right] : gains) {
+    MixVoice &v = start(s);
+    v.position = v.fraction = 0;
+    v.stepInteger = 0;
+    v.stepFraction = 0x9E3779B9u;
+    // Targets within 127 above the gains: a ramp set up for them has steps of 0.
+    v.targetLeft = (left + 127) >> 7;
+    v.targetRight = (right + 127) >> 7;
+    v.currentLeft = left;
+    v.currentRight = right;
+    const std::vector<int32_t> out = mix(200);
+    uint64_t position = 0;
+    for (uint32_t i = 0; i < 200; ++i, position += 0x9E3779B9u) {
+      ASSERT_EQ(out[2 * i], definedFrame(s, position, left)) << left << " frame " << i;
+      ASSERT_EQ(out[2 * i + 1], definedFrame(s, position, right)) << right << " frame " << i;
+    }
+  }
+}
+
 TEST_F(Mixer, VoicesOfAllChannelsAddUp) {
   const XmSample &s = makeSample({30000, 30000, 30000});
   start(s);
