@@ -11,10 +11,11 @@ int32_t mixBuffer[2 * BlockFrames];
 // Adding half the divisor first rounds half up in one division; written without
 // branches so that the block loop vectorises.
 int16_t convertSample(int32_t sum) {
-  const uint32_t magnitude = sum < 0 ? 0u - uint32_t(sum) : uint32_t(sum);
+  const uint32_t sign = uint32_t(sum >> 31); // all ones for a negative sum
+  const uint32_t magnitude = (uint32_t(sum) ^ sign) - sign;
   const uint32_t q = (magnitude + MixDivisor / 2) / MixDivisor;
-  const int32_t clipped = int32_t(q < 32767 ? q : 32767);
-  return int16_t(sum < 0 ? -clipped : clipped);
+  const uint32_t clipped = q < 32767 ? q : 32767;
+  return int16_t((clipped ^ sign) - sign);
 }
 
 // Mixes up to the end of the block, running a tick at every boundary. Returns the
