@@ -35,9 +35,10 @@ int32_t waveformValue(uint8_t &position, uint8_t speed, uint8_t depth, uint8_t w
 }
 
 void vibratoStep(ReplayChannel &channel) {
-  channel.periodDelta = waveformValue(channel.vibratoPos, channel.vibratoSpeed, channel.vibratoDepth,
-                                      channel.waveControl & 3) >>
-                        1;
+  const uint8_t waveform = channel.waveControl & 3;
+  const int32_t value =
+      waveformValue(channel.vibratoPos, channel.vibratoSpeed, channel.vibratoDepth, waveform);
+  channel.periodDelta = value >> 1; // vibrato runs at half the tremolo's scale
   channel.updateFlags |= UpdatePitch;
 }
 
@@ -265,6 +266,54 @@ void retrigger(ReplayChannel &channel) {
   }
 }
 
+void volumeColumnLaterTick(EffectContext &context) {
+  ReplayChannel &channel = context.channel;
+  const uint8_t y = low(context.cell.volume);
+  switch (high(context.cell.volume)) {
+  case 0x6: changeVolume(channel, -y); break;
+  case 0x7: changeVolume(channel, y); break;
+  case 0xB:
+    channel.vibratoDepth = y;
+    vibratoStep(channel);
+    break;
+  case 0xD: setPanning(channel, channel.panning - y); break;
+  case 0xE: setPanning(channel, channel.panning + y); break;
+  case 0xF: tonePortamentoStep(channel); break;
+  default: break;
+  }
+}
+
+void runLaterEffect(EffectContext &context) {
+  ReplayChannel &channel = context.channel;
+  switch (context.cell.effect) {
+  case 0x0: arpeggio(context); break;
+  case 0x1:
+    slidePeriod(channel, -4 * channel.portaSpeed);
+    if (channel.period < 1)
+      channel.period = 1;
+    break;
+  case 0x2: slidePeriod(channel, 4 * channel.portaSpeed); break;
+  case 0x3: tonePortamentoStep(channel); break;
+  case 0x4: vibratoStep(channel); break;
+  case 0x5:
+    tonePortamentoStep(channel);
+    volumeSlide(channel);
+    break;
+  case 0x6:
+    vibratoStep(channel);
+    volumeSlide(channel);
+    break;
+  case 0x7: tremoloStep(channel); break;
+  case 0xA: volumeSlide(channel); break;
+  case 0xE: extendedLaterEffect(context); break;
+  case 17: globalVolumeSlide(); break;
+  case 25: panningSlide(channel); break;
+  case 27: retrigger(channel); break;
+  case 29: tremorStep(channel); break;
+  default: break;
+  }
+}
+
 } // namespace
 
 void applyVolumeColumn(ReplayChannel &channel, uint8_t volumeByte) {
@@ -289,23 +338,6 @@ void applyVolumeColumn(ReplayChannel &channel, uint8_t volumeByte) {
     channel.updateFlags &= ~UpdateTrigger;
     channel.portaTarget = channel.notePeriod;
     break;
-  default: break;
-  }
-}
-
-void volumeColumnLaterTick(EffectContext &context) {
-  ReplayChannel &channel = context.channel;
-  const uint8_t y = low(context.cell.volume);
-  switch (high(context.cell.volume)) {
-  case 0x6: changeVolume(channel, -y); break;
-  case 0x7: changeVolume(channel, y); break;
-  case 0xB:
-    channel.vibratoDepth = y;
-    vibratoStep(channel);
-    break;
-  case 0xD: setPanning(channel, channel.panning - y); break;
-  case 0xE: setPanning(channel, channel.panning + y); break;
-  case 0xF: tonePortamentoStep(channel); break;
   default: break;
   }
 }
@@ -373,37 +405,6 @@ void runRowEffect(EffectContext &context) {
     break;
   case 33: extraFinePortamento(channel, parameter); break;
   default: break; // 20 (key-off) was handled with the note; the rest are ignored
-  }
-}
-
-void runLaterEffect(EffectContext &context) {
-  ReplayChannel &channel = context.channel;
-  switch (context.cell.effect) {
-  case 0x0: arpeggio(context); break;
-  case 0x1:
-    slidePeriod(channel, -4 * channel.portaSpeed);
-    if (channel.period < 1)
-      channel.period = 1;
-    break;
-  case 0x2: slidePeriod(channel, 4 * channel.portaSpeed); break;
-  case 0x3: tonePortamentoStep(channel); break;
-  case 0x4: vibratoStep(channel); break;
-  case 0x5:
-    tonePortamentoStep(channel);
-    volumeSlide(channel);
-    break;
-  case 0x6:
-    vibratoStep(channel);
-    volumeSlide(channel);
-    break;
-  case 0x7: tremoloStep(channel); break;
-  case 0xA: volumeSlide(channel); break;
-  case 0xE: extendedLaterEffect(context); break;
-  case 17: globalVolumeSlide(); break;
-  case 25: panningSlide(channel); break;
-  case 27: retrigger(channel); break;
-  case 29: tremorStep(channel); break;
-  default: break;
   }
 }
 

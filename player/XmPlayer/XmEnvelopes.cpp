@@ -4,6 +4,7 @@
 
 namespace {
 
+enum class Envelope { Volume, Panning };
 constexpr int32_t MaxPoints = 12;
 constexpr int32_t MaxValue = 64;
 
@@ -77,8 +78,6 @@ void reachPoint(EnvelopeView &envelope, bool released) {
   advanceTick(envelope);
 }
 
-} // namespace
-
 void processEnvelope(ReplayChannel &channel, const XmInstrument &instrument, Envelope which) {
   channel.updateFlags |= which == Envelope::Volume ? UpdateVolume : UpdatePanning;
   EnvelopeView envelope = viewOf(channel, instrument, which);
@@ -93,6 +92,8 @@ void processEnvelope(ReplayChannel &channel, const XmInstrument &instrument, Env
     reachPoint(envelope, channel.released);
   }
 }
+
+} // namespace
 
 void setVolumeEnvelopePosition(ReplayChannel &channel, const XmInstrument &instrument, uint8_t tick) {
   if (!(instrument.volumeType & 1))

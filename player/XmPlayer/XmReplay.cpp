@@ -79,23 +79,6 @@ void processChannelRow(ReplayChannel &channel, const XmCell &cell) {
   updateVoice(channel, sample, instrument);
 }
 
-} // namespace
-
-const XmInstrument &channelInstrument(const ReplayChannel &channel) {
-  if (channel.instrumentIndex >= song.instrumentCount)
-    return silentInstrument;
-  return song.instruments[channel.instrumentIndex];
-}
-
-XmSample &channelSample(const ReplayChannel &channel, const XmInstrument &instrument) {
-  const uint8_t slot = instrument.keymap[channel.keyNote];
-  if (slot >= 16 || !instrument.samples[slot])
-    return silentSample;
-  return *instrument.samples[slot];
-}
-
-const XmCell *currentRowCells() { return currentPattern().cells + song.row * song.channelCount; }
-
 void processRow() {
   jumpOnRow = false;
   const XmCell *cells = currentRowCells();
@@ -120,6 +103,23 @@ bool advanceSong() {
   song.nextRow = 0;
   return true;
 }
+
+} // namespace
+
+const XmInstrument &channelInstrument(const ReplayChannel &channel) {
+  if (channel.instrumentIndex >= song.instrumentCount)
+    return silentInstrument;
+  return song.instruments[channel.instrumentIndex];
+}
+
+XmSample &channelSample(const ReplayChannel &channel, const XmInstrument &instrument) {
+  const uint8_t slot = instrument.keymap[channel.keyNote];
+  if (slot >= 16 || !instrument.samples[slot])
+    return silentSample;
+  return *instrument.samples[slot];
+}
+
+const XmCell *currentRowCells() { return currentPattern().cells + song.row * song.channelCount; }
 
 bool runTick() {
   if (song.tick == 0) {

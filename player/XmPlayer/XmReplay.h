@@ -18,10 +18,6 @@ struct EffectContext {
   int32_t savedPeriod, savedVolume, savedPanning;
 };
 
-// Row tick for all channels; returns nothing, the tick step then runs advanceSong.
-void processRow();
-// Chooses the next position; false when a play-once song has ended.
-bool advanceSong();
 // Later ticks for all channels.
 void processTick();
 
@@ -39,11 +35,8 @@ void patternLoop(ReplayChannel &channel, uint8_t count);
 void patternDelay(uint8_t rows);
 void setSpeedOrTempo(uint8_t value);
 
-// Effect handlers: the row-tick action of effects 1..33 and the later-tick action
-// of effects 0..29.
+// The row-tick action of effects 1..33, and of the volume column.
 void runRowEffect(EffectContext &context);
-void runLaterEffect(EffectContext &context);
-void volumeColumnLaterTick(EffectContext &context);
 void applyVolumeColumn(ReplayChannel &channel, uint8_t volumeByte);
 
 // Resets shared by an instrument number and a delayed note start.
@@ -56,10 +49,7 @@ bool linearFrequencies();
 uint32_t periodFrequency(int32_t period, int32_t periodDelta);
 void setVoiceStep(MixVoice &voice, uint32_t frequency);
 
-// Envelopes.
-enum class Envelope { Volume, Panning };
-void processEnvelope(ReplayChannel &channel, const XmInstrument &instrument, Envelope which);
-// Steps the envelopes that are on and, once the key is released, the fadeout.
+// Envelopes. Steps the envelopes that are on and, once the key is released, the fadeout.
 void stepEnvelopesAndFadeout(ReplayChannel &channel, const XmInstrument &instrument);
 void setVolumeEnvelopePosition(ReplayChannel &channel, const XmInstrument &instrument, uint8_t tick);
 
