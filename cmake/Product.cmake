@@ -3,6 +3,11 @@
 function(product_code target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -fno-exceptions -fno-rtti
                                            -ffunction-sections -fdata-sections)
+  # PE compilers put zero-filled variables of their own data sections into .data,
+  # where they take room in the file; in one .bss they take none.
+  if(WIN32)
+    target_compile_options(${target} PRIVATE -fno-data-sections -fno-asynchronous-unwind-tables)
+  endif()
 endfunction()
 
 # Static Windows programs that run on a bare install.

@@ -1,0 +1,7 @@
+#include "FontTexture.h"
+#include "StreamUnit/ResourceStream.h"
+
+void LoadFontTexture() {
+  TResourceStream font(GetModuleHandleA(nullptr), "Font", RT_RCDATA);
+  LoadFontTextureFrom(font);
+}

@@ -1,0 +1,260 @@
+#!/usr/bin/env python3
+"""Runs a real intro under Wine on an Xvfb screen of its own and checks what a user
+meets: where the window opens, its caption, what it shows, and how it ends.
+
+    intro_e2e.py CASE BIN_DIR WORK_DIR DISPLAY_NUMBER
+
+BIN_DIR holds Sinestage.exe and make_intro.exe. The cases share one Wine prefix in
+WORK_DIR whose server is restarted for each case, because Wine's desktop takes its
+screen size from the display it first meets.
+"""
+import os
+import struct
+import subprocess
+import sys
+import time
+
+SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts")
+TAN_HALF_FOV = 0.41421356  # tan(22.5 degrees)
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def font_tga(path):
+    """A 32-bit font: every cell a solid white square, the blank cell transparent."""
+    cell, cells = 16, 66
+    header = struct.pack("<BBB5sHHHHBB", 0, 0, 2, b"\0" * 5, 0, 0, cells * cell, cell, 32, 0)
+    row = b"".join((b"\0\0\0\0" if x < cell else b"\xff\xff\xff\xff") for x in range(cells * cell))
+    with open(path, "wb") as f:
+        f.write(header + row * cell)
+
+
+class Session:
+    def __init__(self, case, bin_dir, work, display, screen):
+        self.case, self.bin_dir, self.work, self.display = case, bin_dir, work, display
+        os.makedirs(work, exist_ok=True)
+        self.env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all",
+                        WINEPREFIX=os.path.join(work, "wineprefix"),
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", screen, "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        socket = "/tmp/.X11-unix/X" + display[1:]
+        if not wait_for(lambda: os.path.exists(socket), 20):
+            fail("Xvfb did not start on " + display)
+        self.prefix("stop")
+        self.prefix("start")
+        self.font = os.path.join(work, "font.tga")
+        font_tga(self.font)
+
+    def prefix(self, action):
+        subprocess.run([os.path.join(SCRIPTS, "wine-prefix"), action, self.env["WINEPREFIX"]],
+                       env=self.env, check=True, timeout=300)
+
+    def close(self):
+        self.prefix("stop")
+        self.xvfb.terminate()
+        self.xvfb.wait(10)
+
+    def tool(self, *args):
+        out = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=60)
+        return out.stdout.strip()
+
+    def make_intro(self, name, *options):
+        """Each case writes intros of its own names, so no case meets another's file."""
+        path = os.path.join(self.work, "%s_%s" % (self.case, name))
+        made = subprocess.run(["wine", os.path.join(self.bin_dir, "make_intro.exe"),
+                               os.path.join(self.bin_dir, "Sinestage.exe"), path, *options],
+                              env=self.env, capture_output=True, text=True, timeout=120)
+        if made.returncode != 0:
+            fail("make_intro: " + made.stderr.strip())
+        return path
+
+    def start(self, intro):
+        return subprocess.Popen(["wine", intro], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def intro_windows(self, name):
+        return self.tool("xdotool", "search", "--classname", name).split()
+
+    def find_window(self, title):
+        found = []
+        wait_for(lambda: found.extend(self.tool("xdotool", "search", "--name", "^%s$" % title).split()) or found, 120)
+        if not found:
+            fail("no window named %r" % title)
+        return found[0]
+
+    def geometry(self, window):
+        values = dict(line.split("=") for line in self.tool("xdotool", "getwindowgeometry", "--shell", window).split())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def screenshot(self):
+        path = os.path.join(self.work, "shot.ppm")
+        subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8", "ppm:" + path],
+                       env=self.env, check=True, timeout=60)
+        return Picture(path)
+
+    def press_escape(self, window):
+        # Held across a frame: a press and release in one burst of messages would
+        # leave the key up again before the loop looks.
+        x, y, w, h = self.geometry(window)
+        self.tool("xdotool", "mousemove", str(x + w // 2), str(y + h // 2))
+        self.tool("xdotool", "keydown", "Escape")
+        time.sleep(3)
+        self.tool("xdotool", "keyup", "Escape")
+
+    def click(self, window):
+        x, y, w, h = self.geometry(window)
+        self.tool("xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
+
+
+class Picture:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        parts = data.split(maxsplit=4)
+        assert parts[0] == b"P6" and parts[3] == b"255", "binary 8-bit PPM expected"
+        self.width, self.height, self.pixels = int(parts[1]), int(parts[2]), parts[4]
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def white_block(self, cx, cy, half=4):
+        return all(min(self.at(x, y)) >= 240 for x in range(cx - half, cx + half + 1)
+                   for y in range(cy - half, cy + half + 1))
+
+    def dark_block(self, cx, cy, half=4):
+        return all(max(self.at(x, y)) <= 40 for x in range(cx - half, cx + half + 1)
+                   for y in range(cy - half, cy + half + 1))
+
+
+def wait_for(condition, seconds):
+    end = time.time() + seconds
+    while time.time() < end:
+        if condition():
+            return True
+        time.sleep(0.3)
+    return False
+
+
+def screen_point(origin, x, y, depth):
+    """Where a point of the scene lands on the screen for the intro's projection."""
+    scale = 300 / (depth * TAN_HALF_FOV)
+    return origin[0] + round(400 + x * scale), origin[1] + round(300 - y * scale)
+
+
+def expect_exit(process, seconds, way):
+    try:
+        code = process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        fail("%s did not end the intro within %d s" % (way, seconds))
+    if code != 0:
+        fail("exit code %d, expected 0" % code)
+
+
+def window_case(s, screen_size, title, full_screen="0"):
+    """Opens centred, undecorated, 800 x 600, captioned with the title; shows the title
+    and the scroller on black; Esc ends it with exit code 0."""
+    settings = "%s|HELLO HELLO HELLO HELLO|0|0|%s" % (title, full_screen)
+    intro = s.make_intro("window.exe", "--info", settings, "--font", s.font)
+    process = s.start(intro)
+    window = s.find_window(title)
+    sw, sh = screen_size
+    x, y, w, h = s.geometry(window)
+    if (x, y, w, h) != (sw // 2 - 400, sh // 2 - 300, 800, 600):
+        fail("window at %d,%d size %dx%d" % (x, y, w, h))
+    if s.tool("xdotool", "getwindowname", window) != title:
+        fail("caption is not the title")
+    # The text enters from the right after about 50 frames; wait until it is in view.
+    scroller_y = screen_point((x, y), 0, 0.1, 1.53)[1]
+    shot = None
+
+    def scroller_in_view():
+        nonlocal shot
+        shot = s.screenshot()
+        return any(shot.white_block(px, scroller_y) for px in range(x + 20, x + 780, 6))
+
+    if not wait_for(scroller_in_view, 120):
+        fail("no scroll text on the centre line")
+    count = len(title)
+    for i in range(count):
+        cx, cy = screen_point((x, y), 0.08 * i - 0.04 * count, 0.6, 1.9)
+        if not shot.white_block(cx, cy):
+            fail("title glyph %d missing at %d,%d" % (i, cx, cy))
+    left_of_title = screen_point((x, y), -0.04 * count - 0.16, 0.6, 1.9)
+    above_title = screen_point((x, y), 0, 0.75, 1.9)
+    for point in (left_of_title, above_title, (x + 10, y + 10), (x + 790, y + 590)):
+        if not shot.dark_block(*point):
+            fail("background not black at %d,%d" % point)
+    s.press_escape(window)
+    expect_exit(process, 60, "Esc")
+    if s.intro_windows(os.path.basename(intro)):
+        fail("a window is left after the end")
+
+
+def no_title_case(s):
+    """Without settings, or with an empty title, the intro ends at once, windowless."""
+    bare = s.make_intro("bare.exe")
+    untitled = s.make_intro("untitled.exe", "--info", "|SCROLL TEXT|89|0|0", "--font", s.font)
+    for intro in (bare, untitled):
+        name = os.path.basename(intro)
+        process = s.start(intro)
+        seen = []
+        while process.poll() is None:
+            seen += s.intro_windows(name)
+            time.sleep(0.2)
+        if process.returncode != 0:
+            fail("%s: exit code %d" % (name, process.returncode))
+        if seen:
+            fail("%s opened a window" % name)
+
+
+def click_case(s):
+    """A left click ends the intro only when CloseOnClick is 1; Esc always does."""
+    ignoring = s.make_intro("ignoring.exe", "--info", "IGNORES|X|89|0|0", "--font", s.font)
+    process = s.start(ignoring)
+    window = s.find_window("IGNORES")
+    time.sleep(2)
+    s.click(window)
+    time.sleep(4)
+    if process.poll() is not None:
+        fail("a click closed an intro whose CloseOnClick is 0")
+    s.press_escape(window)
+    expect_exit(process, 60, "Esc after an ignored click")
+
+    closing = s.make_intro("closing.exe", "--info", "CLOSES|X|89|1|0", "--font", s.font)
+    process = s.start(closing)
+    window = s.find_window("CLOSES")
+    time.sleep(2)
+    s.click(window)
+    expect_exit(process, 60, "a click with CloseOnClick 1")
+
+
+def main():
+    case, bin_dir, work, display = sys.argv[1:5]
+    screens = {"window_1366": (1366, 768), "window_1024": (1024, 768)}
+    size = screens.get(case, (1366, 768))
+    s = Session(case, bin_dir, work, ":" + display, "%dx%dx24" % size)
+    try:
+        if case in screens:
+            window_case(s, size, "SINE")
+        elif case == "full_screen_refused":
+            # This X server has no 800 x 600 mode: the intro shows as a window instead.
+            window_case(s, size, "FULL", full_screen="1")
+        elif case == "no_title":
+            no_title_case(s)
+        elif case == "click":
+            click_case(s)
+        else:
+            fail("unknown case " + case)
+    finally:
+        s.close()
+    print("PASS", case)
+
+
+if __name__ == "__main__":
+    main()
