@@ -1,4 +1,5 @@
 #include "XmTypes.h"
+#include "XmVector.h"
 
 // Positions and steps are handled as one 64-bit number of 2^-32 frames. A run is the
 // stretch of output frames up to the next sample boundary or ramp end, found by one
@@ -86,6 +87,13 @@ template <bool Backward>
 uint64_t mixSteadyRun(const MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step) {
   const int16_t *data = v.sample->data;
   const int32_t left = v.currentLeft, right = v.currentRight;
+  static const bool vector = vectorAvailable();
+  if (vector) {
+    const uint32_t done = frames & ~3u;
+    position = mixSteadyVector(data, out, done, position, Backward ? 0 - step : step, left, right);
+    out += 2 * done;
+    frames -= done;
+  }
   if (left == right) {
     for (uint32_t i = 0; i < frames; ++i) {
       const int32_t both = scaledNarrow(interpolated(data, position), left);

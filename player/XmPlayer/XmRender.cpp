@@ -1,5 +1,7 @@
 #include "XmRender.h"
 
+#include "XmVector.h"
+
 #include <cstring>
 
 bool paused;
@@ -37,7 +39,11 @@ static uint32_t mixBlock() {
 uint32_t renderBlock(int16_t *out) {
   std::memset(mixBuffer, 0, sizeof mixBuffer);
   const uint32_t frames = paused ? BlockFrames : mixBlock();
-  for (uint32_t i = 0; i < 2 * BlockFrames; ++i)
-    out[i] = convertSample(mixBuffer[i]);
+  static const bool vector = vectorAvailable();
+  if (vector)
+    convertVector(mixBuffer, out, 2 * BlockFrames);
+  else
+    for (uint32_t i = 0; i < 2 * BlockFrames; ++i)
+      out[i] = convertSample(mixBuffer[i]);
   return frames;
 }

@@ -201,23 +201,28 @@ TEST_F(Mixer, SteadyGainsOfEverySizeFollowTheDefinedArithmetic) {
   const XmSample &s = makeSample(values, 1, 0, 300);
   const std::pair<int32_t, int32_t> gains[] = {{255 * 128, 255 * 128}, {16383, -16383}, {100, 9000},
                                                {16384, 16384},         {-70000, 3},     {1 << 20, 1 << 20}};
-  for (const auto &[left, right] : gains) {
-    MixVoice &v = start(s);
-    v.position = v.fraction = 0;
-    v.stepInteger = 0;
-    v.stepFraction = 0x9E3779B9u;
-    // Targets within 127 above the gains: a ramp set up for them has steps of 0.
-    v.targetLeft = (left + 127) >> 7;
-    v.targetRight = (right + 127) >> 7;
-    v.currentLeft = left;
-    v.currentRight = right;
-    const std::vector<int32_t> out = mix(200);
-    uint64_t position = 0;
-    for (uint32_t i = 0; i < 200; ++i, position += 0x9E3779B9u) {
-      ASSERT_EQ(out[2 * i], definedFrame(s, position, left)) << left << " frame " << i;
-      ASSERT_EQ(out[2 * i + 1], definedFrame(s, position, right)) << right << " frame " << i;
+  for (const bool backward : {false, true})
+    for (const auto &[left, right] : gains) {
+      MixVoice &v = start(s);
+      const uint64_t from = backward ? uint64_t(290) << 32 : 0;
+      v.position = uint32_t(from >> 32);
+      v.fraction = 0;
+      v.backward = backward;
+      v.stepInteger = 0;
+      v.stepFraction = 0x9E3779B9u;
+      // Targets within 127 above the gains: a ramp set up for them has steps of 0.
+      v.targetLeft = (left + 127) >> 7;
+      v.targetRight = (right + 127) >> 7;
+      v.currentLeft = left;
+      v.currentRight = right;
+      const std::vector<int32_t> out = mix(203);
+      uint64_t position = from;
+      for (uint32_t i = 0; i < 203; ++i) {
+        ASSERT_EQ(out[2 * i], definedFrame(s, position, left)) << left << " frame " << i;
+        ASSERT_EQ(out[2 * i + 1], definedFrame(s, position, right)) << right << " frame " << i;
+        position = backward ? position - 0x9E3779B9u : position + 0x9E3779B9u;
+      }
     }
-  }
 }
 
 TEST_F(Mixer, VoicesOfAllChannelsAddUp) {

@@ -4,6 +4,7 @@
 
 #include "LoadedSong.h"
 #include "XmRender.h"
+#include "XmVector.h"
 #include "XmWriter.h"
 
 namespace {
@@ -22,6 +23,21 @@ TEST(Conversion, ClipsToPlusMinus32767) {
   EXPECT_EQ(convertSample(-(32766 * 16320 + 8160)), -32767);
   EXPECT_EQ(convertSample(INT32_MAX), 32767);
   EXPECT_EQ(convertSample(INT32_MIN), -32767);
+}
+
+TEST(Conversion, VectorPathAgreesWithTheScalarOne) {
+  if (!vectorAvailable())
+    GTEST_SKIP() << "no vector unit on this host";
+  std::vector<int32_t> sums = {0, 8159, 8160, -8160, -8159, INT32_MAX, INT32_MIN, 32766 * 16320 + 8160, -1};
+  uint32_t seed = 7;
+  while (sums.size() % 16 != 0 || sums.size() < 4096) {
+    seed = seed * 1664525u + 1013904223u;
+    sums.push_back(int32_t(seed) >> (seed % 12));
+  }
+  std::vector<int16_t> out(sums.size());
+  convertVector(sums.data(), out.data(), uint32_t(sums.size()));
+  for (size_t i = 0; i < sums.size(); ++i)
+    ASSERT_EQ(out[i], convertSample(sums[i])) << sums[i];
 }
 
 // A two-row song with a looped square wave on channel 0 at full volume.
