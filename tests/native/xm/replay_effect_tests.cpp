@@ -24,6 +24,12 @@ protected:
     }
     return values;
   }
+  std::vector<int> atRowEnds(int rows, const std::function<int()> &value) {
+    std::vector<int> values;
+    for (int row = 0; row < rows; ++row)
+      values.push_back(collect(song.speed, value).back());
+    return values;
+  }
   std::vector<int> triggerTicks(int ticks) {
     std::vector<int> found;
     for (int index = 0; index < ticks; ++index) {
@@ -218,15 +224,22 @@ TEST_F(Effects, GlobalVolumeSetAndSlideClampAndRemember) {
   EXPECT_EQ(song.globalVolume, 64 - 10);
 }
 
+TEST_F(Effects, PanningSetSlideWithMemoryAndFinePanning) {
+  setEffect(0, 0x8, 0xC0);
+  setEffect(1, 25, 0x30);
+  setEffect(2, 25, 0x00);
+  setEffect(3, 0xE, 0x84);
+  EXPECT_EQ(atRowEnds(4, [this] { return channel().panning; }),
+            (std::vector<int>{192, 192 + 15, 192 + 30, 64}));
+  EXPECT_EQ(voices[0].finalPanning, 64);
+}
+
 TEST_F(Effects, ExtraFinePortamentoMovesOnceWithMemories) {
   setEffect(0, 33, 0x15);
   setEffect(1, 33, 0x10);
   setEffect(2, 33, 0x25);
   setEffect(3, 33, 0x35);
-  std::vector<int> rowPeriods;
-  for (int row = 0; row < 4; ++row)
-    rowPeriods.push_back(collect(6, period).back());
-  EXPECT_EQ(rowPeriods, (std::vector<int>{4603, 4598, 4603, 4603}));
+  EXPECT_EQ(atRowEnds(4, period), (std::vector<int>{4603, 4598, 4603, 4603}));
 }
 
 TEST_F(Effects, IgnoredEffectsChangeNothing) {
