@@ -4,9 +4,11 @@ function(product_code target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -fno-exceptions -fno-rtti
                                            -ffunction-sections -fdata-sections)
   # PE compilers put zero-filled variables of their own data sections into .data,
-  # where they take room in the file; in one .bss they take none.
+  # where they take room in the file; in one .bss they take none. Guarded local
+  # statics would bring in the C++ exception runtime.
   if(WIN32)
-    target_compile_options(${target} PRIVATE -fno-data-sections -fno-asynchronous-unwind-tables)
+    target_compile_options(${target} PRIVATE -fno-data-sections -fno-asynchronous-unwind-tables
+                                             -fno-threadsafe-statics)
   endif()
 endfunction()
 

@@ -20,5 +20,9 @@ bool OpenIntroWindow(int32_t width, int32_t height, int32_t colourBits);
 // Undoes OpenIntroWindow, whatever part of it succeeded.
 void CloseIntroWindow();
 
-// The window procedure of the intro's class.
+// One entry per virtual-key code, 1 while the key is down; the frame loop reads Esc.
+extern uint8_t KeyDown[256];
+
+// The window procedure of the intro's class: music, projection, keys, the title
+// timer and the ways to close.
 LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

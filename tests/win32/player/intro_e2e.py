@@ -79,11 +79,17 @@ class Session:
     def intro_windows(self, name):
         return self.tool("xdotool", "search", "--classname", name).split()
 
-    def find_window(self, title):
+    def find_window(self, title, process):
         found = []
-        wait_for(lambda: found.extend(self.tool("xdotool", "search", "--name", "^%s$" % title).split()) or found, 120)
+
+        def shown():
+            found.extend(self.tool("xdotool", "search", "--name", "^%s$" % title).split())
+            return found or process.poll() is not None
+
+        wait_for(shown, 120)
         if not found:
-            fail("no window named %r" % title)
+            fail("no window named %r; the intro %s" % (title, "still runs" if process.poll() is None
+                                                         else "ended with %d" % process.returncode))
         return found[0]
 
     def geometry(self, window):
@@ -96,14 +102,17 @@ class Session:
                        env=self.env, check=True, timeout=60)
         return Picture(path)
 
-    def press_escape(self, window):
-        # Held across a frame: a press and release in one burst of messages would
-        # leave the key up again before the loop looks.
+    def press_escape(self, window, process, way):
+        """Holds Esc until the intro has ended: a press and release in one burst of
+        messages would leave the key up again before the loop looks, and a key held
+        past the end would repeat into whatever window comes next."""
         x, y, w, h = self.geometry(window)
         self.tool("xdotool", "mousemove", str(x + w // 2), str(y + h // 2))
         self.tool("xdotool", "keydown", "Escape")
-        time.sleep(3)
-        self.tool("xdotool", "keyup", "Escape")
+        try:
+            expect_exit(process, 60, way)
+        finally:
+            self.tool("xdotool", "keyup", "Escape")
 
     def click(self, window):
         x, y, w, h = self.geometry(window)
@@ -162,7 +171,7 @@ def window_case(s, screen_size, title, full_screen="0"):
     settings = "%s|HELLO HELLO HELLO HELLO|0|0|%s" % (title, full_screen)
     intro = s.make_intro("window.exe", "--info", settings, "--font", s.font)
     process = s.start(intro)
-    window = s.find_window(title)
+    window = s.find_window(title, process)
     sw, sh = screen_size
     x, y, w, h = s.geometry(window)
     if (x, y, w, h) != (sw // 2 - 400, sh // 2 - 300, 800, 600):
@@ -190,8 +199,7 @@ def window_case(s, screen_size, title, full_screen="0"):
     for point in (left_of_title, above_title, (x + 10, y + 10), (x + 790, y + 590)):
         if not shot.dark_block(*point):
             fail("background not black at %d,%d" % point)
-    s.press_escape(window)
-    expect_exit(process, 60, "Esc")
+    s.press_escape(window, process, "Esc")
     if s.intro_windows(os.path.basename(intro)):
         fail("a window is left after the end")
 
@@ -217,18 +225,17 @@ def click_case(s):
     """A left click ends the intro only when CloseOnClick is 1; Esc always does."""
     ignoring = s.make_intro("ignoring.exe", "--info", "IGNORES|X|89|0|0", "--font", s.font)
     process = s.start(ignoring)
-    window = s.find_window("IGNORES")
+    window = s.find_window("IGNORES", process)
     time.sleep(2)
     s.click(window)
     time.sleep(4)
     if process.poll() is not None:
         fail("a click closed an intro whose CloseOnClick is 0")
-    s.press_escape(window)
-    expect_exit(process, 60, "Esc after an ignored click")
+    s.press_escape(window, process, "Esc after an ignored click")
 
     closing = s.make_intro("closing.exe", "--info", "CLOSES|X|89|1|0", "--font", s.font)
     process = s.start(closing)
-    window = s.find_window("CLOSES")
+    window = s.find_window("CLOSES", process)
     time.sleep(2)
     s.click(window)
     expect_exit(process, 60, "a click with CloseOnClick 1")
