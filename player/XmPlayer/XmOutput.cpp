@@ -12,19 +12,24 @@ uint32_t fillNextBlock() {
   return frames;
 }
 
+// Every block the device has left is refilled in one pass. One block per 5 ms pass
+// would cap the refill at 4.3 times real time, which a device catching up after a
+// stall (or one that plays faster than real time) outruns, and it would then play
+// stale blocks.
+static void refillUpTo(uint32_t playing, SongEndHandler songEnded) {
+  while (fillIndex != playing && !stopRequest.load())
+    if (fillNextBlock() < BlockFrames) {
+      stopRequest.store(1);
+      songEnded();
+    }
+}
+
 void runOutputLoop(const OutputDevice &device, SongEndHandler songEnded) {
   for (;;) {
     const uint32_t playing = (device.playPositionBytes(device.context) / BlockBytes) % RingBlocks;
-    for (;;) {
-      device.sleepMilliseconds(device.context, 5);
-      if (stopRequest.load())
-        return;
-      if (fillIndex == playing)
-        break;
-      if (fillNextBlock() < BlockFrames) {
-        stopRequest.store(1);
-        songEnded();
-      }
-    }
+    device.sleepMilliseconds(device.context, 5);
+    if (stopRequest.load())
+      return;
+    refillUpTo(playing, songEnded);
   }
 }

@@ -29,6 +29,6 @@ uint32_t fillNextBlock();
 // the song's memory without waiting for anything.
 typedef void (*SongEndHandler)();
 
-// The output thread's body: polls the play position every 5 ms and refills each block
-// as soon as the device has left it, until stopRequest is set.
+// The output thread's body: polls the play position every 5 ms and refills every block
+// the device has left, until stopRequest is set.
 void runOutputLoop(const OutputDevice &device, SongEndHandler songEnded);
