@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "Scene.h"
 #include "SceneTesting.h"
-#include "UTypes.h"
 
 namespace {
 std::string Str(const TByteString &s) { return std::string(s.Text(), size_t(s.Length())); }
@@ -96,23 +94,6 @@ TEST(SceneMotion, WavePhaseWrapsIntoTheTableAlsoBelowZero) {
   EXPECT_EQ(WaveAt(-1), WaveTable[359]);
   EXPECT_EQ(WaveAt(-360), WaveTable[0]);
   EXPECT_EQ(WaveAt(-725), WaveTable[355]);
-}
-
-TEST(SceneMotion, EachScrollTypeDisplacesItsAxes) {
-  struct Case {
-    int32_t type;
-    Offset3 expected;
-  } cases[] = {{ScrollWaveX, {2, 0, 0}},   {ScrollWaveY, {0, 2, 0}},
-               {ScrollWaveZ, {0, 0, 2}},   {ScrollWaveXY, {2, 2, 0}},
-               {ScrollWaveXZ, {2, 0, 2}},  {ScrollWaveYZ, {0, 2, 2}},
-               {ScrollWaveXYZ, {2, 2, 2}}, {ScrollLine, {0, 0, 0}},
-               {'W', {0, 0, 0}},           {53, {0, 0, 0}}};
-  for (const Case &c : cases) {
-    Offset3 o = WaveDisplacement(c.type, 2);
-    EXPECT_EQ(o.x, c.expected.x) << c.type;
-    EXPECT_EQ(o.y, c.expected.y) << c.type;
-    EXPECT_EQ(o.z, c.expected.z) << c.type;
-  }
 }
 
 TEST(SceneMotion, ScrollStartsAgainAfterFrame1800) {

@@ -92,9 +92,3 @@ TEST_F(IntroWindowProcedure, SizeWithoutGLContextDoesNoHarm) {
   EXPECT_EQ(SendMessageA(window, WM_SIZE, 0, MAKELPARAM(800, 0)), 0);
   EXPECT_EQ(SendMessageA(window, WM_SIZE, 0, MAKELPARAM(800, 600)), 0);
 }
-
-TEST_F(IntroWindowProcedure, OtherMessagesGoToTheDefaultProcedure) {
-  SetWindowTextA(window, "abc");
-  EXPECT_EQ(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0), 3);
-  EXPECT_FALSE(QuitPosted());
-}
