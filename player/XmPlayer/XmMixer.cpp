@@ -87,13 +87,6 @@ template <bool Backward>
 uint64_t mixSteadyRun(const MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step) {
   const int16_t *data = v.sample->data;
   const int32_t left = v.currentLeft, right = v.currentRight;
-  static const bool vector = vectorAvailable();
-  if (vector) {
-    const uint32_t done = frames & ~3u;
-    position = mixSteadyVector(data, out, done, position, Backward ? 0 - step : step, left, right);
-    out += 2 * done;
-    frames -= done;
-  }
   if (left == right) {
     for (uint32_t i = 0; i < frames; ++i) {
       const int32_t both = scaledNarrow(interpolated(data, position), left);
@@ -112,9 +105,26 @@ uint64_t mixSteadyRun(const MixVoice &v, int32_t *out, uint32_t frames, uint64_t
   return position;
 }
 
-bool narrowGains(const MixVoice &v) {
-  return v.currentLeft > -NarrowGainLimit && v.currentLeft < NarrowGainLimit &&
-         v.currentRight > -NarrowGainLimit && v.currentRight < NarrowGainLimit;
+bool narrow(int64_t gain) { return gain > -NarrowGainLimit && gain < NarrowGainLimit; }
+
+bool narrowGains(const MixVoice &v) { return narrow(v.currentLeft) && narrow(v.currentRight); }
+
+// A ramp moves the gains in a straight line: narrow at both ends is narrow throughout.
+bool narrowThroughout(const MixVoice &v, uint32_t frames, bool ramping) {
+  const int64_t last = ramping ? int64_t(frames) - 1 : 0;
+  return narrowGains(v) && narrow(v.currentLeft + last * v.rampStepLeft) &&
+         narrow(v.currentRight + last * v.rampStepRight);
+}
+
+// The vector unit takes whole groups of four frames; the gains move on with them.
+uint64_t mixVectorFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step,
+                         bool ramping) {
+  const VectorGains gains{v.currentLeft, v.currentRight, ramping ? v.rampStepLeft : 0,
+                          ramping ? v.rampStepRight : 0};
+  position = mixVector(v.sample->data, out, frames, position, v.backward ? 0 - step : step, gains);
+  v.currentLeft += int32_t(frames) * gains.leftStep;
+  v.currentRight += int32_t(frames) * gains.rightStep;
+  return position;
 }
 
 template <bool Backward, bool Ramping>
@@ -144,10 +154,17 @@ uint64_t silentRun(const MixVoice &v, uint32_t frames, uint64_t position, uint64
 }
 
 uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step) {
-  const uint64_t position = voicePosition(v);
+  uint64_t position = voicePosition(v);
   const bool ramping = v.rampRemaining != 0;
   if (!ramping && v.currentLeft == 0 && v.currentRight == 0)
     return silentRun(v, frames, position, step);
+  static const bool vector = vectorAvailable();
+  if (vector && frames >= 4 && narrowThroughout(v, frames, ramping)) {
+    const uint32_t done = frames & ~3u;
+    position = mixVectorFrames(v, out, done, position, step, ramping);
+    out += 2 * done;
+    frames -= done;
+  }
   if (!ramping && narrowGains(v))
     return v.backward ? mixSteadyRun<true>(v, out, frames, position, step)
                       : mixSteadyRun<false>(v, out, frames, position, step);

@@ -31,14 +31,20 @@ static inline int64_t framePair(const int16_t *data, uint64_t position) {
 bool vectorAvailable() { return __builtin_cpu_supports("avx2"); }
 
 // Four frames per pass in 64-bit lanes; only the low 32 bits of a lane are used
-// where the value fits in them.
-AVX2 uint64_t mixSteadyVector(const int16_t *data, int32_t *out, uint32_t frames, uint64_t position,
-                              uint64_t step, int32_t left, int32_t right) {
+// where the value fits in them. Lane k of a gain holds the gain of frame k.
+AVX2 uint64_t mixVector(const int16_t *data, int32_t *out, uint32_t frames, uint64_t position, uint64_t step,
+                        const VectorGains &gains) {
   __m256i positions =
       _mm256_add_epi64(_mm256_set1_epi64x(int64_t(position)),
                        _mm256_set_epi64x(int64_t(3 * step), int64_t(2 * step), int64_t(step), 0));
   const __m256i advance = _mm256_set1_epi64x(int64_t(4 * step));
-  const __m256i leftGain = _mm256_set1_epi64x(left), rightGain = _mm256_set1_epi64x(right);
+  const __m256i lanes = _mm256_set_epi64x(3, 2, 1, 0);
+  __m256i leftGain = _mm256_add_epi64(_mm256_set1_epi64x(gains.left),
+                                      _mm256_mul_epi32(lanes, _mm256_set1_epi64x(gains.leftStep)));
+  __m256i rightGain = _mm256_add_epi64(_mm256_set1_epi64x(gains.right),
+                                       _mm256_mul_epi32(lanes, _mm256_set1_epi64x(gains.rightStep)));
+  const __m256i leftAdvance = _mm256_set1_epi64x(4 * int64_t(gains.leftStep));
+  const __m256i rightAdvance = _mm256_set1_epi64x(4 * int64_t(gains.rightStep));
   const __m256i fractionMask = _mm256_set1_epi64x(0xFFFFFFFF);
   for (uint32_t i = 0; i + 4 <= frames; i += 4) {
     const __m256i pairs =
@@ -54,6 +60,8 @@ AVX2 uint64_t mixSteadyVector(const int16_t *data, int32_t *out, uint32_t frames
     __m256i *target = reinterpret_cast<__m256i *>(out + 2 * i);
     _mm256_storeu_si256(target, _mm256_add_epi32(_mm256_loadu_si256(target), frame));
     positions = _mm256_add_epi64(positions, advance);
+    leftGain = _mm256_add_epi64(leftGain, leftAdvance);
+    rightGain = _mm256_add_epi64(rightGain, rightAdvance);
     position += 4 * step;
   }
   return position;
@@ -87,8 +95,7 @@ AVX2 void convertVector(const int32_t *mix, int16_t *out, uint32_t count) {
 
 bool vectorAvailable() { return false; }
 
-uint64_t mixSteadyVector(const int16_t *, int32_t *, uint32_t, uint64_t position, uint64_t, int32_t,
-                         int32_t) {
+uint64_t mixVector(const int16_t *, int32_t *, uint32_t, uint64_t position, uint64_t, const VectorGains &) {
   return position;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -191,7 +192,7 @@ int32_t definedFrame(const XmSample &s, uint64_t position, int32_t gain) {
   return int32_t(uint32_t(uint64_t(p >> 6)) + (p < 0 ? 1u : 0u)) >> 1;
 }
 
-TEST_F(Mixer, SteadyGainsOfEverySizeFollowTheDefinedArithmetic) {
+TEST_F(Mixer, GainsOfEverySizeFollowTheDefinedArithmetic) {
   std::vector<int16_t> values(300);
   uint32_t seed = 1;
   for (int16_t &x : values)
@@ -201,28 +202,34 @@ TEST_F(Mixer, SteadyGainsOfEverySizeFollowTheDefinedArithmetic) {
   const XmSample &s = makeSample(values, 1, 0, 300);
   const std::pair<int32_t, int32_t> gains[] = {{255 * 128, 255 * 128}, {16383, -16383}, {100, 9000},
                                                {16384, 16384},         {-70000, 3},     {1 << 20, 1 << 20}};
-  for (const bool backward : {false, true})
-    for (const auto &[left, right] : gains) {
-      MixVoice &v = start(s);
-      const uint64_t from = backward ? uint64_t(290) << 32 : 0;
-      v.position = uint32_t(from >> 32);
-      v.fraction = 0;
-      v.backward = backward;
-      v.stepInteger = 0;
-      v.stepFraction = 0x9E3779B9u;
-      // Targets within 127 above the gains: a ramp set up for them has steps of 0.
-      v.targetLeft = (left + 127) >> 7;
-      v.targetRight = (right + 127) >> 7;
-      v.currentLeft = left;
-      v.currentRight = right;
-      const std::vector<int32_t> out = mix(203);
-      uint64_t position = from;
-      for (uint32_t i = 0; i < 203; ++i) {
-        ASSERT_EQ(out[2 * i], definedFrame(s, position, left)) << left << " frame " << i;
-        ASSERT_EQ(out[2 * i + 1], definedFrame(s, position, right)) << right << " frame " << i;
-        position = backward ? position - 0x9E3779B9u : position + 0x9E3779B9u;
+  // Targets within 127 above the gains keep them steady; others ramp for 128 frames.
+  for (const int32_t targetOffset : {0, 40, -90})
+    for (const bool backward : {false, true})
+      for (const auto &[left, right] : gains) {
+        MixVoice &v = start(s);
+        const uint64_t from = backward ? uint64_t(290) << 32 : 0;
+        v.position = uint32_t(from >> 32);
+        v.fraction = 0;
+        v.backward = backward;
+        v.stepInteger = 0;
+        v.stepFraction = 0x9E3779B9u;
+        v.targetLeft = ((left + 127) >> 7) + targetOffset;
+        v.targetRight = ((right + 127) >> 7) - targetOffset;
+        v.currentLeft = left;
+        v.currentRight = right;
+        const int32_t leftStep = (v.targetLeft * 128 - left) >> 7,
+                      rightStep = (v.targetRight * 128 - right) >> 7;
+        const std::vector<int32_t> out = mix(203);
+        uint64_t position = from;
+        for (int32_t i = 0; i < 203; ++i) {
+          const int32_t ramped = std::min(i, 128);
+          ASSERT_EQ(out[2 * i], definedFrame(s, position, left + ramped * leftStep))
+              << left << " frame " << i;
+          ASSERT_EQ(out[2 * i + 1], definedFrame(s, position, right + ramped * rightStep))
+              << right << " frame " << i;
+          position = backward ? position - 0x9E3779B9u : position + 0x9E3779B9u;
+        }
       }
-    }
 }
 
 TEST_F(Mixer, VoicesOfAllChannelsAddUp) {
