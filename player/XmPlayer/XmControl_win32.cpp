@@ -96,3 +96,5 @@ void *startSong(const void *source, uintptr_t lengthOrModule, uint32_t flags) {
 }
 
 void stopSong() { stopSequence(); }
+
+void *currentSongHeap() { return songHeap; }

@@ -12,13 +12,14 @@
 #include "XmLoader.h"
 #include "XmOutput.h"
 #include "XmPlayer.h"
+#include "XmPlayerControl.h"
 #include "XmRender.h"
 #include "XmWriter.h"
 
 // startSong and stopSong on the real wave-out device. The ALSA file plugin behind
 // Wine gives a device without a sound card and writes what it plays to XM_CAPTURE.
 // Wine starts threads of its own on the first device open; they stay, so the
-// baseline for "nothing left" is taken after one open and close.
+// device is opened and closed once before each test.
 
 namespace {
 
@@ -46,7 +47,14 @@ bool ringStaysStill() {
   return std::memcmp(before, outputRing, sizeof before) == 0;
 }
 
-int heapsOfThisProcess() { return int(GetProcessHeaps(0, nullptr)); }
+bool isLiveHeap(void *heap) {
+  HANDLE heaps[1024];
+  const DWORD count = GetProcessHeaps(1024, heaps);
+  for (DWORD i = 0; i < count && i < 1024; ++i)
+    if (heaps[i] == heap)
+      return true;
+  return false;
+}
 
 // The first blocks the output thread should have handed to the device, rendered here
 // by the same code after the song has stopped.
@@ -90,21 +98,29 @@ protected:
   void SetUp() override {
     stopSong();
     openAndCloseTheDeviceOnce();
-    heaps = heapsOfThisProcess();
+  }
+  // Remembers the heap of the song that just started.
+  void expectOwnHeap() {
+    songHeap = currentSongHeap();
+    EXPECT_NE(songHeap, nullptr);
+    EXPECT_TRUE(isLiveHeap(songHeap));
   }
   void expectNothingLeft(void *slot) {
     if (slot) {
       EXPECT_EQ(*static_cast<HWAVEOUT *>(slot), nullptr);
     }
     EXPECT_TRUE(ringStaysStill());
-    EXPECT_EQ(heapsOfThisProcess(), heaps);
+    EXPECT_EQ(currentSongHeap(), nullptr);
+    if (songHeap) {
+      EXPECT_FALSE(isLiveHeap(songHeap));
+    }
   }
   // Plays for a second, stops, and compares what the device played with our render.
   void playAndCompare(const void *source, uintptr_t length, uint32_t flags) {
     void *slot = startSong(source, length, flags);
     ASSERT_NE(slot, nullptr);
     EXPECT_NE(*static_cast<HWAVEOUT *>(slot), nullptr);
-    EXPECT_EQ(heapsOfThisProcess(), heaps + 1);
+    expectOwnHeap();
     Sleep(1000);
     EXPECT_FALSE(ringStaysStill()) << "no output thread refills the ring";
     const DWORD before = GetTickCount();
@@ -117,7 +133,7 @@ protected:
     EXPECT_TRUE(captured == ownRender(module, blocks)) << "the device played other samples than rendered";
   }
   std::string module = readWholeFile(std::string(XM_TEST_MODULE));
-  int heaps = 0;
+  void *songHeap = nullptr;
 };
 
 TEST_F(Playback, FromMemoryPlaysWhatWasRendered) {
@@ -151,8 +167,11 @@ TEST_F(Playback, FiftyStartsAndStopsInARow) {
   for (int i = 0; i < 50; ++i) {
     void *slot = startSong(module.data(), module.size(), SourceMemory);
     ASSERT_NE(slot, nullptr) << i;
+    void *heap = currentSongHeap();
+    ASSERT_TRUE(isLiveHeap(heap)) << i;
     stopSong();
     ASSERT_EQ(*static_cast<HWAVEOUT *>(slot), nullptr) << i;
+    ASSERT_FALSE(isLiveHeap(heap)) << i;
   }
   expectNothingLeft(nullptr);
 }
@@ -161,7 +180,7 @@ TEST_F(Playback, StartingAgainStopsTheOldSongFirst) {
   ASSERT_NE(startSong(module.data(), module.size(), SourceMemory), nullptr);
   void *slot = startSong(module.data(), module.size(), SourceMemory | StartPaused);
   ASSERT_NE(slot, nullptr);
-  EXPECT_EQ(heapsOfThisProcess(), heaps + 1);
+  expectOwnHeap();
   stopSong();
   expectNothingLeft(slot);
 }
@@ -183,11 +202,12 @@ TEST_F(Playback, PlayOnceEndReleasesEverythingByItself) {
   const std::string song = shortSong();
   void *slot = startSong(song.data(), song.size(), SourceMemory | PlayOnce);
   ASSERT_NE(slot, nullptr);
+  expectOwnHeap();
   // The output thread clears the slot first, then closes the device and the heap.
-  for (int i = 0; i < 100 && (*static_cast<HWAVEOUT *>(slot) || heapsOfThisProcess() != heaps); ++i)
+  for (int i = 0; i < 100 && (*static_cast<HWAVEOUT *>(slot) || currentSongHeap()); ++i)
     Sleep(50);
   EXPECT_EQ(*static_cast<HWAVEOUT *>(slot), nullptr);
-  EXPECT_EQ(heapsOfThisProcess(), heaps);
+  EXPECT_FALSE(isLiveHeap(songHeap));
   stopSong();
   expectNothingLeft(slot);
 }
