@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "ModuleSource.h"
 #include "SongArena.h"
 #include "XmLoader.h"
@@ -123,6 +125,12 @@ bool render(std::string &pcm, uint32_t frameLimit) {
   return false;
 }
 
+void removeRegularFile(const char *path) {
+  struct stat info;
+  if (stat(path, &info) == 0 && S_ISREG(info.st_mode))
+    std::remove(path);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -145,8 +153,10 @@ int main(int argc, char **argv) {
   std::ofstream out(o.output, std::ios::binary);
   out << wavHeader(frames) << pcm;
   out.close();
-  if (!out)
+  if (!out) {
+    removeRegularFile(o.output); // no half-written WAV is left behind
     fail("cannot write", o.output);
+  }
   std::printf("frames=%u seconds=%.3f end=%s\n", frames, double(frames) / OutputRate,
               songEnded ? "song" : "limit");
   return 0;

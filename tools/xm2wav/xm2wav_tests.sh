@@ -41,6 +41,10 @@ check "broken module exits 1" test $? -eq 1
 check "broken module says so" grep -q "not a loadable XM module: $work/short.xm" "$work/err"
 check "one line on stderr" test "$(wc -l <"$work/err")" -eq 1
 
+"$xm2wav" --seconds 1 "$song" "$work/no/such/dir/c.wav" 2>"$work/err"
+check "unwritable output exits 1" test $? -eq 1
+check "unwritable output says so" grep -q "cannot write: $work/no/such/dir/c.wav" "$work/err"
+
 "$xm2wav" --seconds "$song" 2>/dev/null
 check "bad seconds exits 2" test $? -eq 2
 "$xm2wav" --bogus "$song" "$work/c.wav" 2>"$work/err"
