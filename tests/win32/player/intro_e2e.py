@@ -14,13 +14,10 @@ import subprocess
 import sys
 import time
 
-SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from wine_e2e import fail, start_xvfb, stop_xvfb, wait_for, wine_environment, wine_prefix  # noqa: E402
+
 TAN_HALF_FOV = 0.41421356  # tan(22.5 degrees)
-
-
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
 
 
 def font_tga(path):
@@ -36,27 +33,16 @@ class Session:
     def __init__(self, case, bin_dir, work, display, screen):
         self.case, self.bin_dir, self.work, self.display = case, bin_dir, work, display
         os.makedirs(work, exist_ok=True)
-        self.env = dict(os.environ, DISPLAY=display, WINEDEBUG="-all",
-                        WINEPREFIX=os.path.join(work, "wineprefix"),
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
-        self.xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", screen, "-nolisten", "tcp"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        socket = "/tmp/.X11-unix/X" + display[1:]
-        if not wait_for(lambda: os.path.exists(socket), 20):
-            fail("Xvfb did not start on " + display)
-        self.prefix("stop")
-        self.prefix("start")
+        self.env = wine_environment(work, display)
+        self.xvfb = start_xvfb(display, screen)
+        wine_prefix("stop", self.env)
+        wine_prefix("start", self.env)
         self.font = os.path.join(work, "font.tga")
         font_tga(self.font)
 
-    def prefix(self, action):
-        subprocess.run([os.path.join(SCRIPTS, "wine-prefix"), action, self.env["WINEPREFIX"]],
-                       env=self.env, check=True, timeout=300)
-
     def close(self):
-        self.prefix("stop")
-        self.xvfb.terminate()
-        self.xvfb.wait(10)
+        wine_prefix("stop", self.env)
+        stop_xvfb(self.xvfb)
 
     def tool(self, *args):
         out = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=60)
@@ -138,15 +124,6 @@ class Picture:
     def dark_block(self, cx, cy, half=4):
         return all(max(self.at(x, y)) <= 40 for x in range(cx - half, cx + half + 1)
                    for y in range(cy - half, cy + half + 1))
-
-
-def wait_for(condition, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        if condition():
-            return True
-        time.sleep(0.3)
-    return False
 
 
 def screen_point(origin, x, y, depth):

@@ -10,26 +10,13 @@ device that runs ahead.
 import os
 import subprocess
 import sys
-import time
 
-SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from wine_e2e import fail, start_xvfb, stop_xvfb, wait_for, wine_environment, wine_prefix  # noqa: E402
+
 SECONDS = 10
 BYTES_PER_SECOND = 48000 * 4
 BLOCK_BYTES = 4096
-
-
-def fail(message):
-    print("FAIL:", message)
-    sys.exit(1)
-
-
-def wait_for(condition, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        if condition():
-            return True
-        time.sleep(0.5)
-    return False
 
 
 def expected_sound(xm2wav, module, work):
@@ -45,26 +32,24 @@ def capture_environment(work, display, capture):
     with open(config, "w") as f:
         f.write('pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s"\n  format "raw"\n}\n' % capture)
     # Mesa's software renderer would otherwise start a drawing thread per processor.
-    return dict(os.environ, DISPLAY=display, WINEDEBUG="-all", WINEPREFIX=os.path.join(work, "wineprefix"),
-                WINEDLLOVERRIDES="mscoree,mshtml=", ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:" + config,
-                LP_NUM_THREADS="0")
+    return wine_environment(work, display, ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:" + config,
+                            LP_NUM_THREADS="0")
 
 
 def play_intro(bin_dir, module, work, env, capture):
     """Builds the intro, starts it and returns once the device has had enough sound."""
-    prefix = [os.path.join(SCRIPTS, "wine-prefix")]
-    subprocess.run(prefix + ["start", env["WINEPREFIX"]], env=env, check=True, timeout=300)
+    wine_prefix("start", env)
     intro = os.path.join(work, "music.exe")
     subprocess.run(["wine", os.path.join(bin_dir, "make_intro.exe"), os.path.join(bin_dir, "Sinestage.exe"), intro,
                     "--info", "MUSIC|SOUND CHECK|0|0|0", "--music", module], env=env, check=True, timeout=120)
     process = subprocess.Popen(["wine", intro], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wanted = SECONDS * BYTES_PER_SECOND
     try:
-        if not wait_for(lambda: os.path.exists(capture) and os.path.getsize(capture) >= wanted, 180):
+        if not wait_for(lambda: os.path.exists(capture) and os.path.getsize(capture) >= wanted, 180, 0.5):
             size = os.path.getsize(capture) if os.path.exists(capture) else 0
             fail("the device received %d bytes of sound, %d wanted" % (size, wanted))
     finally:
-        subprocess.run(prefix + ["stop", env["WINEPREFIX"]], env=env, timeout=300)
+        wine_prefix("stop", env, check=False)
         process.wait(60)
 
 
@@ -85,15 +70,11 @@ def main():
         os.remove(capture)
     expected = expected_sound(xm2wav, module, work)
     env = capture_environment(work, display, capture)
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb = start_xvfb(display, "1024x768x24")
     try:
-        if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X" + display[1:]), 20):
-            fail("Xvfb did not start on " + display)
         play_intro(bin_dir, module, work, env, capture)
     finally:
-        xvfb.terminate()
-        xvfb.wait(10)
+        stop_xvfb(xvfb)
     with open(capture, "rb") as f:
         played = f.read()
     played = blocks(played)[:len(blocks(expected))]
