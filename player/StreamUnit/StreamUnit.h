@@ -36,7 +36,6 @@ public:
   int32_t Seek(int32_t offset, uint16_t origin) override;
 
   const void *GetMemory() const { return Memory; }
-  int32_t GetSizeField() const { return Size; }
   int32_t GetPositionField() const { return Position; }
 
 protected:
