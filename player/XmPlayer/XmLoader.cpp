@@ -149,7 +149,7 @@ XmSample *Loader::readSampleHeader(uint32_t headerSize) {
   if (length >= MaxSampleFrames)
     return nullptr;
   XmSample *sample =
-      static_cast<XmSample *>(allocateFromSong(heap, SampleHeaderBytes + 2 * size_t(length) + 6));
+      static_cast<XmSample *>(allocateFromSong(heap, SampleHeaderBytes + 2 * (size_t(length) + SampleSpareValues)));
   if (!sample)
     return nullptr;
   sample->length = length;

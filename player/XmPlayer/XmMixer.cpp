@@ -46,15 +46,17 @@ bool boundaryDistance(const MixVoice &v, uint64_t &distance) {
 
 // Starts a new ramp when the targets changed or the last ramp is over. The shift
 // leaves a ramp 0..127 short of target x 128, so a finished ramp does not restart.
-void setUpRamp(MixVoice &v) {
+// Returns the frames left in the ramp.
+uint16_t setUpRamp(MixVoice &v) {
   if (v.rampRemaining != 0 && uint16_t(v.targetRight) == v.lastTargetRight &&
       uint16_t(v.targetLeft) == v.lastTargetLeft)
-    return;
+    return v.rampRemaining;
   v.lastTargetRight = uint16_t(v.targetRight);
   v.lastTargetLeft = uint16_t(v.targetLeft);
   v.rampStepRight = int32_t(uint32_t(v.targetRight) * 128u - uint32_t(v.currentRight)) >> 7;
   v.rampStepLeft = int32_t(uint32_t(v.targetLeft) * 128u - uint32_t(v.currentLeft)) >> 7;
   v.rampRemaining = (v.rampStepRight != 0 || v.rampStepLeft != 0) ? RampFrames : 0;
+  return v.rampRemaining;
 }
 
 // Interpolated value with 6 fractional bits, scaled by a gain on the x128 scale and
@@ -82,16 +84,18 @@ inline int32_t interpolated(const int16_t *data, uint64_t position) {
   return 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
 }
 
-// Steady gains below NarrowGainLimit, the usual case; a centred voice scales once.
+// Steady gains below NarrowGainLimit, the usual case. A gain that is a multiple of
+// 128 (every ramp from silence ends on one) scales by one 32-bit multiply.
 template <bool Backward>
 uint64_t mixSteadyRun(const MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step) {
   const int16_t *data = v.sample->data;
   const int32_t left = v.currentLeft, right = v.currentRight;
-  if (left == right) {
+  if (((left | right) & 127) == 0) {
+    const int32_t wholeLeft = left >> 7, wholeRight = right >> 7;
     for (uint32_t i = 0; i < frames; ++i) {
-      const int32_t both = scaledNarrow(interpolated(data, position), left);
-      accumulate(out[2 * i], both);
-      accumulate(out[2 * i + 1], both);
+      const int32_t value = interpolated(data, position);
+      accumulate(out[2 * i], value * wholeLeft);
+      accumulate(out[2 * i + 1], value * wholeRight);
       position = Backward ? position - step : position + step;
     }
     return position;
@@ -116,12 +120,12 @@ bool narrowThroughout(const MixVoice &v, uint32_t frames, bool ramping) {
          narrow(v.currentRight + last * v.rampStepRight);
 }
 
-// The vector unit takes whole groups of four frames; the gains move on with them.
+// The vector unit takes runs of eight frames or more; the gains move on with them.
 uint64_t mixVectorFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step,
                          bool ramping) {
   const VectorGains gains{v.currentLeft, v.currentRight, ramping ? v.rampStepLeft : 0,
                           ramping ? v.rampStepRight : 0};
-  position = mixVector(v.sample->data, out, frames, position, v.backward ? 0 - step : step, gains);
+  position = mixVector(v.sample->data, out, frames, position, step, v.backward, gains);
   v.currentLeft += int32_t(frames) * gains.leftStep;
   v.currentRight += int32_t(frames) * gains.rightStep;
   return position;
@@ -153,18 +157,13 @@ uint64_t silentRun(const MixVoice &v, uint32_t frames, uint64_t position, uint64
   return v.backward ? position - frames * step : position + frames * step;
 }
 
-uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step) {
+uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step, bool ramping) {
   uint64_t position = voicePosition(v);
-  const bool ramping = v.rampRemaining != 0;
   if (!ramping && v.currentLeft == 0 && v.currentRight == 0)
     return silentRun(v, frames, position, step);
   static const bool vector = vectorAvailable();
-  if (vector && frames >= 4 && narrowThroughout(v, frames, ramping)) {
-    const uint32_t done = frames & ~3u;
-    position = mixVectorFrames(v, out, done, position, step, ramping);
-    out += 2 * done;
-    frames -= done;
-  }
+  if (vector && frames >= 8 && narrowThroughout(v, frames, ramping))
+    return mixVectorFrames(v, out, frames, position, step, ramping);
   if (!ramping && narrowGains(v))
     return v.backward ? mixSteadyRun<true>(v, out, frames, position, step)
                       : mixSteadyRun<false>(v, out, frames, position, step);
@@ -213,6 +212,20 @@ bool crossBoundary(MixVoice &v) {
   return false;
 }
 
+// A steady voice at gain 0 adds nothing, so only where it ends up matters: moving
+// forward it crosses its boundary at most once in effect, as the forward loop's
+// remainder folds any distance into the loop. Ping-pong voices take the usual path.
+bool skipSilently(MixVoice &v, uint16_t ramp, uint32_t frames, uint64_t step, uint64_t distance) {
+  if (ramp != 0 || v.currentLeft != 0 || v.currentRight != 0 || v.backward ||
+      (v.sample->loopLength != 0 && v.sample->loopType == 2))
+    return false;
+  const uint64_t travel = uint64_t(frames) * step;
+  setVoicePosition(v, voicePosition(v) + travel);
+  if (travel >= distance)
+    crossBoundary(v);
+  return true;
+}
+
 void mixVoice(MixVoice &v, int32_t *out, uint32_t frames) {
   while (frames > 0) {
     uint64_t distance;
@@ -223,11 +236,13 @@ void mixVoice(MixVoice &v, int32_t *out, uint32_t frames) {
     if (toBoundary != 0) {
       const bool reached = toBoundary <= frames;
       uint32_t n = reached ? uint32_t(toBoundary) : frames;
-      setUpRamp(v);
-      const bool cutByRamp = v.rampRemaining != 0 && v.rampRemaining < n;
+      const uint16_t ramp = setUpRamp(v);
+      if (skipSilently(v, ramp, frames, step, distance))
+        return;
+      const bool cutByRamp = ramp != 0 && ramp < n;
       if (cutByRamp)
-        n = v.rampRemaining;
-      setVoicePosition(v, mixFrames(v, out, n, step));
+        n = ramp;
+      setVoicePosition(v, mixFrames(v, out, n, step, ramp != 0));
       out += 2 * n;
       frames -= n;
       if (v.rampRemaining != 0) {

@@ -31,8 +31,12 @@ struct XmSample {
   uint8_t packing;
   uint8_t loopType; // 0 none, 1 forward, 2 ping-pong (3 kept as stored)
   uint8_t spare;
-  int16_t data[1]; // length + 3 values: the sound, then guard and spare values
+  int16_t data[1]; // length + SampleSpareValues values: the sound, then guard and spare
 };
+
+// Behind the sound: the guard value, the interpolation's neighbour of the last
+// frame, and room for the mixer to read sixteen values from any frame it plays.
+constexpr uint32_t SampleSpareValues = 16;
 
 struct XmEnvelopePoint {
   uint16_t x;

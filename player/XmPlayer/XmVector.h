@@ -12,11 +12,12 @@ struct VectorGains {
   int32_t left, right, leftStep, rightStep;
 };
 
-// Mixes frames / 4 x 4 of `frames` frames of a voice from the 32.32 `position`,
-// moving by `step` (wrapping subtraction when backward is wanted); returns the
-// position after them. Exact while every gain of the run is below 2^14 in magnitude.
+// Mixes `frames` frames (at least 8) of a voice from the 32.32 `position`,
+// moving by `step` in its direction; returns the position after them. Exact while
+// every gain of the run is below 2^14 in magnitude. The sample must have its spare
+// values behind the sound.
 uint64_t mixVector(const int16_t *data, int32_t *out, uint32_t frames, uint64_t position, uint64_t step,
-                   const VectorGains &gains);
+                   bool backward, const VectorGains &gains);
 
 // Converts `count` accumulators (a multiple of 16) as convertSample does.
 void convertVector(const int32_t *mix, int16_t *out, uint32_t count);

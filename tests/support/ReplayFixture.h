@@ -34,7 +34,7 @@ protected:
   }
   // A sample in slot 0 of the instrument, which every key names.
   XmSample &addSample(XmInstrument &instrument, uint32_t length, uint8_t volume = 64, uint8_t panning = 128) {
-    auto *bytes = static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + (length + 3) * 2));
+    auto *bytes = static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + (length + SampleSpareValues) * 2));
     samples.emplace_back(bytes, &std::free);
     XmSample *sample = reinterpret_cast<XmSample *>(bytes);
     sample->length = length;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "DefinedMix.h"
 #include "XmTypes.h"
 
 namespace {
@@ -24,7 +25,8 @@ protected:
   // Values are the sample's frames; the guard is written as the loader would.
   XmSample &makeSample(std::vector<int16_t> values, uint8_t loopType = 0, uint32_t loopStart = 0,
                        uint32_t loopLength = 0) {
-    storage.reset(static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + 2 * (values.size() + 3))));
+    storage.reset(
+        static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + 2 * (values.size() + SampleSpareValues))));
     sample = reinterpret_cast<XmSample *>(storage.get());
     sample->length = uint32_t(values.size());
     sample->loopType = loopType;
@@ -181,15 +183,6 @@ TEST_F(Mixer, TargetChangeMidRampStartsANewRampFromTheCurrentGain) {
   EXPECT_EQ(v.rampRemaining, 118);
   EXPECT_EQ(v.rampStepLeft, (0 - halfway) >> 7);
   EXPECT_EQ(v.currentLeft, halfway + 10 * ((0 - halfway) >> 7));
-}
-
-// The per-frame arithmetic written out as defined, for any gain: interpolation with 6
-// fractional bits, then (int32(p >> 6) + (p < 0)) >> 1.
-int32_t definedFrame(const XmSample &s, uint64_t position, int32_t gain) {
-  const int32_t s0 = s.data[position >> 32], s1 = s.data[(position >> 32) + 1];
-  const int32_t v = 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
-  const int64_t p = int64_t(v) * gain;
-  return int32_t(uint32_t(uint64_t(p >> 6)) + (p < 0 ? 1u : 0u)) >> 1;
 }
 
 TEST_F(Mixer, GainsOfEverySizeFollowTheDefinedArithmetic) {
