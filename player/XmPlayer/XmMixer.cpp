@@ -78,9 +78,9 @@ inline int32_t scaledNarrow(int32_t value, int32_t gain) {
 }
 
 inline int32_t interpolated(const int16_t *data, uint64_t position) {
-  const uint32_t index = uint32_t(position >> 32);
-  const int32_t s0 = data[index];
-  const int32_t s1 = data[index + 1];
+  const int16_t *at = data + uint32_t(position >> 32);
+  const int32_t s0 = at[0];
+  const int32_t s1 = at[1];
   return 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
 }
 
@@ -92,18 +92,18 @@ uint64_t mixSteadyRun(const MixVoice &v, int32_t *out, uint32_t frames, uint64_t
   const int32_t left = v.currentLeft, right = v.currentRight;
   if (((left | right) & 127) == 0) {
     const int32_t wholeLeft = left >> 7, wholeRight = right >> 7;
-    for (uint32_t i = 0; i < frames; ++i) {
+    for (uint32_t i = 0; i < frames; ++i, out += 2) {
       const int32_t value = interpolated(data, position);
-      accumulate(out[2 * i], value * wholeLeft);
-      accumulate(out[2 * i + 1], value * wholeRight);
+      accumulate(out[0], value * wholeLeft);
+      accumulate(out[1], value * wholeRight);
       position = Backward ? position - step : position + step;
     }
     return position;
   }
-  for (uint32_t i = 0; i < frames; ++i) {
+  for (uint32_t i = 0; i < frames; ++i, out += 2) {
     const int32_t value = interpolated(data, position);
-    accumulate(out[2 * i], scaledNarrow(value, left));
-    accumulate(out[2 * i + 1], scaledNarrow(value, right));
+    accumulate(out[0], scaledNarrow(value, left));
+    accumulate(out[1], scaledNarrow(value, right));
     position = Backward ? position - step : position + step;
   }
   return position;
@@ -136,10 +136,10 @@ uint64_t mixRun(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, u
   const int16_t *data = v.sample->data;
   int32_t right = v.currentRight, left = v.currentLeft;
   const int32_t rightStep = v.rampStepRight, leftStep = v.rampStepLeft;
-  for (uint32_t i = 0; i < frames; ++i) {
+  for (uint32_t i = 0; i < frames; ++i, out += 2) {
     const int32_t value = interpolated(data, position);
-    accumulate(out[2 * i], scaled(value, left));
-    accumulate(out[2 * i + 1], scaled(value, right));
+    accumulate(out[0], scaled(value, left));
+    accumulate(out[1], scaled(value, right));
     if (Ramping) {
       right = int32_t(uint32_t(right) + uint32_t(rightStep));
       left = int32_t(uint32_t(left) + uint32_t(leftStep));
