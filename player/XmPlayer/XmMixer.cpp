@@ -153,13 +153,17 @@ uint64_t mixRun(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, u
 
 // A voice at gain 0 on both sides adds exactly 0 to every frame, so a steady silent
 // voice (the faded half of a pair, typically) only moves on.
+bool steadySilent(const MixVoice &v, bool ramping) {
+  return !ramping && v.currentLeft == 0 && v.currentRight == 0;
+}
+
 uint64_t silentRun(const MixVoice &v, uint32_t frames, uint64_t position, uint64_t step) {
   return v.backward ? position - frames * step : position + frames * step;
 }
 
 uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step, bool ramping) {
   uint64_t position = voicePosition(v);
-  if (!ramping && v.currentLeft == 0 && v.currentRight == 0)
+  if (steadySilent(v, ramping))
     return silentRun(v, frames, position, step);
   static const bool vector = vectorAvailable();
   if (vector && frames >= 8 && narrowThroughout(v, frames, ramping))
@@ -212,12 +216,11 @@ bool crossBoundary(MixVoice &v) {
   return false;
 }
 
-// A steady voice at gain 0 adds nothing, so only where it ends up matters: moving
+// For a steady silent voice only where it ends up matters: moving
 // forward it crosses its boundary at most once in effect, as the forward loop's
 // remainder folds any distance into the loop. Ping-pong voices take the usual path.
 bool skipSilently(MixVoice &v, uint16_t ramp, uint32_t frames, uint64_t step, uint64_t distance) {
-  if (ramp != 0 || v.currentLeft != 0 || v.currentRight != 0 || v.backward ||
-      (v.sample->loopLength != 0 && v.sample->loopType == 2))
+  if (!steadySilent(v, ramp != 0) || v.backward || (v.sample->loopLength != 0 && v.sample->loopType == 2))
     return false;
   const uint64_t travel = uint64_t(frames) * step;
   setVoicePosition(v, voicePosition(v) + travel);

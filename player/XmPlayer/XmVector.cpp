@@ -155,8 +155,10 @@ AVX2 uint64_t mixGroups(const int16_t *data, int32_t *out, uint32_t frames, uint
   uint32_t i = 0;
   for (; i + 8 <= frames; i += 8) {
     mixGroup<How, Whole>(data, out + 2 * i, position + i * frameStep - toLowest, layout, g, all, all);
-    g.first = _mm256_add_epi32(g.first, g.advance);
-    g.second = _mm256_add_epi32(g.second, g.advance);
+    if (!Whole) {
+      g.first = _mm256_add_epi32(g.first, g.advance);
+      g.second = _mm256_add_epi32(g.second, g.advance);
+    }
   }
   if (i < frames) {
     // The rest goes as the run's last eight frames, whose reads all lie within the

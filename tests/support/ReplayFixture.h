@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "SampleBlock.h"
 #include "XmReplay.h"
 
 // Builds a song straight into the replay's records, the way the loader leaves them,
@@ -34,10 +35,8 @@ protected:
   }
   // A sample in slot 0 of the instrument, which every key names.
   XmSample &addSample(XmInstrument &instrument, uint32_t length, uint8_t volume = 64, uint8_t panning = 128) {
-    auto *bytes = static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + (length + SampleSpareValues) * 2));
-    samples.emplace_back(bytes, &std::free);
-    XmSample *sample = reinterpret_cast<XmSample *>(bytes);
-    sample->length = length;
+    samples.push_back(allocateSample(length));
+    XmSample *sample = samples.back().get();
     sample->loopLength = length;
     sample->volume = volume;
     sample->panning = panning;
@@ -107,7 +106,7 @@ protected:
   std::vector<std::vector<XmCell>> cells;
   std::vector<XmPattern> patterns;
   std::vector<XmInstrument> instruments;
-  std::vector<std::unique_ptr<uint8_t, decltype(&std::free)>> samples;
+  std::vector<SampleBlock> samples;
   std::vector<MixVoice> voices;
   std::vector<ReplayChannel> channels;
 };

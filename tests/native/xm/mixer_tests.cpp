@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "DefinedMix.h"
+#include "SampleBlock.h"
 #include "XmTypes.h"
 
 namespace {
@@ -14,8 +14,7 @@ namespace {
 class Mixer : public ::testing::Test {
 protected:
   MixVoice voices[2] = {};
-  std::unique_ptr<uint8_t, void (*)(void *)> storage{nullptr, &std::free};
-  XmSample *sample = nullptr;
+  SampleBlock storage{nullptr, &std::free};
 
   void SetUp() override {
     song = ReplayState{};
@@ -25,10 +24,8 @@ protected:
   // Values are the sample's frames; the guard is written as the loader would.
   XmSample &makeSample(std::vector<int16_t> values, uint8_t loopType = 0, uint32_t loopStart = 0,
                        uint32_t loopLength = 0) {
-    storage.reset(
-        static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + 2 * (values.size() + SampleSpareValues))));
-    sample = reinterpret_cast<XmSample *>(storage.get());
-    sample->length = uint32_t(values.size());
+    storage = allocateSample(uint32_t(values.size()));
+    XmSample *sample = storage.get();
     sample->loopType = loopType;
     sample->loopStart = loopStart;
     sample->loopLength = loopType ? loopLength : uint32_t(values.size());

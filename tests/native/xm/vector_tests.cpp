@@ -1,32 +1,27 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "DefinedMix.h"
+#include "SampleBlock.h"
 #include "XmTypes.h"
 #include "XmVector.h"
 
 namespace {
 
-// The vector kernel against the defined arithmetic, frame by frame. The sample is
-// allocated exactly as large as the loader makes it, so the sanitized build sees any
-// read past its spare values.
+// The vector kernel against the defined arithmetic, frame by frame, on samples sized
+// as the loader sizes them.
 class VectorMix : public ::testing::Test {
 protected:
-  std::unique_ptr<uint8_t, void (*)(void *)> storage{nullptr, &std::free};
-  XmSample *sample = nullptr;
+  SampleBlock storage{nullptr, &std::free};
 
   void SetUp() override {
     if (!vectorAvailable())
       GTEST_SKIP() << "no vector unit on this processor";
   }
   const XmSample &makeSample(uint32_t length) {
-    storage.reset(
-        static_cast<uint8_t *>(std::calloc(1, sizeof(XmSample) + 2 * (length + SampleSpareValues))));
-    sample = reinterpret_cast<XmSample *>(storage.get());
-    sample->length = length;
+    storage = allocateSample(length);
+    XmSample *sample = storage.get();
     uint32_t seed = 7;
     for (uint32_t i = 0; i < length + 1; ++i)
       sample->data[i] = int16_t((seed = seed * 1103515245u + 12345u) >> 16);
