@@ -1,18 +1,61 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a fresh Debian machine, as root.
 # Idempotent: every step checks first, so running it before each command is cheap.
+#   setup.sh             install what is missing
+#   setup.sh --packages  print the packages this script installs, one a line
 set -euo pipefail
 
+# Everything the build and the tests load must be named here (or be a Depends of a
+# name here): packages are installed without their recommendations, so a library
+# that some earlier install brought along is missing on a fresh machine. The test
+# wine_packages_named checks this list against what Wine really loads.
 PACKAGES=(
   cmake make g++ clang googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools
-  wine wine32:i386 libgl1-mesa-dri:i386 libasound2:i386
+  wine wine32:i386 libasound2:i386
+  libgl1:i386 libgl1-mesa-dri:i386 # Wine's OpenGL: the GLX loader and Mesa's drivers
   xvfb xdotool imagemagick icoutils
   libosmesa6-dev libglu1-mesa-dev
   libxmp-dev openmpt123
 )
 
+if [ "${1:-}" = --packages ]; then
+  printf '%s\n' "${PACKAGES[@]}"
+  exit 0
+fi
+
 log() { echo "setup: $*"; }
+
+# The Debian mirror this machine's own apt sources name for its release, so that
+# packages of other suites come from the same place (one-line and deb822 sources).
+debian_mirror() {
+  local codename
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  {
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      awk -v suite="$codename" '$1 == "deb" {
+        i = 2
+        if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
+        if ($(i + 1) == suite) print $i }'
+    cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+      awk -v suite="$codename" 'BEGIN { RS = ""; FS = "\n" } {
+        uri = ""; deb = 0; found = 0
+        for (l = 1; l <= NF; l++) {
+          n = split($l, w, /[ \t]+/)
+          if (w[1] == "Types:") for (j = 2; j <= n; j++) if (w[j] == "deb") deb = 1
+          if (w[1] == "URIs:") uri = w[2]
+          if (w[1] == "Suites:") for (j = 2; j <= n; j++) if (w[j] == suite) found = 1
+        }
+        if (deb && found && uri != "") print uri }'
+  } | head -n 1
+}
+
+mirror() {
+  local uri
+  uri=$(debian_mirror)
+  [ -n "$uri" ] || { echo "setup: no Debian mirror in this machine's apt sources" >&2; exit 1; }
+  echo "${uri%/}"
+}
 
 need_root() {
   if [ "$(id -u)" != 0 ]; then
@@ -55,7 +98,7 @@ fetch_qemu() {
   need_root qemu-user
   local work=$QEMU_DIR/apt
   mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
-  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main" >"$work/sources.list"
+  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirror) trixie main" >"$work/sources.list"
   local opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=/nonexistent
     -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache" -o APT::Architectures::=amd64
     -o APT::Sandbox::User=root)

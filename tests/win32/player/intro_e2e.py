@@ -15,7 +15,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from wine_e2e import fail, start_xvfb, stop_xvfb, wait_for, wine_environment, wine_prefix  # noqa: E402
+from wine_e2e import (fail, missing_library, record_loaded_files, start_wine, start_xvfb, stop_xvfb,  # noqa: E402
+                      wait_for, wine_environment, wine_prefix)
 
 TAN_HALF_FOV = 0.41421356  # tan(22.5 degrees)
 
@@ -39,6 +40,8 @@ class Session:
         wine_prefix("start", self.env)
         self.font = os.path.join(work, "font.tga")
         font_tga(self.font)
+        self.loaded_files = os.path.join(work, "loaded-files-%s.txt" % case)
+        open(self.loaded_files, "w").close()
 
     def close(self):
         wine_prefix("stop", self.env)
@@ -59,8 +62,7 @@ class Session:
         return path
 
     def start(self, intro):
-        return subprocess.Popen(["wine", intro], env=self.env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        return start_wine([intro], self.env, intro + ".log")
 
     def intro_windows(self, name):
         return self.tool("xdotool", "search", "--classname", name).split()
@@ -74,8 +76,9 @@ class Session:
 
         wait_for(shown, 120)
         if not found:
-            fail("no window named %r; the intro %s" % (title, "still runs" if process.poll() is None
-                                                         else "ended with %d" % process.returncode))
+            fail("no window named %r; the intro %s%s" % (title, "still runs" if process.poll() is None
+                                                           else "ended with %d" % process.returncode,
+                                                           missing_library(process)))
         return found[0]
 
     def geometry(self, window):
@@ -165,7 +168,8 @@ def window_case(s, screen_size, title, full_screen="0"):
         return any(shot.white_block(px, scroller_y) for px in range(x + 20, x + 780, 6))
 
     if not wait_for(scroller_in_view, 120):
-        fail("no scroll text on the centre line")
+        fail("no scroll text on the centre line" + missing_library(process))
+    record_loaded_files(s.env, s.loaded_files)
     count = len(title)
     for i in range(count):
         cx, cy = screen_point((x, y), 0.08 * i - 0.04 * count, 0.6, 1.9)

@@ -12,7 +12,8 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from wine_e2e import fail, start_xvfb, stop_xvfb, wait_for, wine_environment, wine_prefix  # noqa: E402
+from wine_e2e import (fail, missing_library, record_loaded_files, start_wine, start_xvfb, stop_xvfb,  # noqa: E402
+                      wait_for, wine_environment, wine_prefix)
 
 SECONDS = 10
 BYTES_PER_SECOND = 48000 * 4
@@ -42,12 +43,15 @@ def play_intro(bin_dir, module, work, env, capture):
     intro = os.path.join(work, "music.exe")
     subprocess.run(["wine", os.path.join(bin_dir, "make_intro.exe"), os.path.join(bin_dir, "Sinestage.exe"), intro,
                     "--info", "MUSIC|SOUND CHECK|0|0|0", "--music", module], env=env, check=True, timeout=120)
-    process = subprocess.Popen(["wine", intro], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    process = start_wine([intro], env, intro + ".log")
     wanted = SECONDS * BYTES_PER_SECOND
     try:
         if not wait_for(lambda: os.path.exists(capture) and os.path.getsize(capture) >= wanted, 180, 0.5):
             size = os.path.getsize(capture) if os.path.exists(capture) else 0
-            fail("the device received %d bytes of sound, %d wanted" % (size, wanted))
+            fail("the device received %d bytes of sound, %d wanted%s" % (size, wanted, missing_library(process)))
+        loaded_files = os.path.join(work, "loaded-files.txt")
+        open(loaded_files, "w").close()
+        record_loaded_files(env, loaded_files)
     finally:
         wine_prefix("stop", env, check=False)
         process.wait(60)
