@@ -18,9 +18,11 @@ PACKAGES=(
   libosmesa6-dev libglu1-mesa-dev
   libxmp-dev openmpt123
 )
+# From the release's backports suite: Debian's own UPX, the packer the builder runs.
+BACKPORTS=(upx-ucl)
 
 if [ "${1:-}" = --packages ]; then
-  printf '%s\n' "${PACKAGES[@]}"
+  printf '%s\n' "${PACKAGES[@]}" "${BACKPORTS[@]}"
   exit 0
 fi
 
@@ -66,14 +68,14 @@ need_root() {
 
 missing_packages() {
   local p
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || echo "$p"
   done
 }
 
 install_packages() {
   local missing
-  missing=$(missing_packages)
+  missing=$(missing_packages "${PACKAGES[@]}")
   [ -z "$missing" ] && return 0
   need_root $missing
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -82,6 +84,22 @@ install_packages() {
   log "installing: $(echo $missing)"
   apt-get update -q
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# Backports are added as a source of their own; apt never prefers them by itself, so
+# only what is asked for by suite comes from there.
+BACKPORTS_LIST=/etc/apt/sources.list.d/sinestage-backports.list
+
+install_backports() {
+  local missing suite
+  missing=$(missing_packages "${BACKPORTS[@]}")
+  [ -z "$missing" ] && return 0
+  need_root $missing
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")-backports
+  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $(mirror) $suite main" >"$BACKPORTS_LIST"
+  log "installing from $suite: $(echo $missing)"
+  apt-get update -q
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -t "$suite" $missing
 }
 
 # Some kernels run no 32-bit x86 code natively. Wine's 32-bit loader then runs under
@@ -130,4 +148,5 @@ ensure_i386() {
 }
 
 install_packages
+install_backports
 ensure_i386

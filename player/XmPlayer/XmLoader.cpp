@@ -31,21 +31,21 @@ struct Loader {
     return b;
   }
 
-  bool readHeader();
+  XmRejection readHeader();
   uint16_t patternTableSize() const;
-  bool allocateSongStorage();
-  bool readPattern(XmPattern &pattern);
+  XmRejection allocateSongStorage();
+  XmRejection readPattern(XmPattern &pattern);
   void readCell(XmCell &cell);
-  bool fillUnstoredPatterns();
-  bool readInstrument(XmInstrument &instrument);
-  XmSample *readSampleHeader(uint32_t headerSize);
+  XmRejection fillUnstoredPatterns();
+  XmRejection readInstrument(XmInstrument &instrument);
+  XmRejection readSampleHeader(uint32_t headerSize, XmSample *&sample);
   void readSampleData(XmSample &sample);
   void readPlainDeltas(XmSample &sample);
   void readPacked4Bit(XmSample &sample);
 };
 
 // Header bytes 64..335 hold the counts, speed and order table.
-bool Loader::readHeader() {
+XmRejection Loader::readHeader() {
   uint8_t header[336] = {};
   readSource(source, header, sizeof header);
   seekSource(source, 60 + int64_t(le32(header + 60)), false);
@@ -58,12 +58,14 @@ bool Loader::readHeader() {
   song.defaultTempo = le16(header + 76);
   song.defaultBpm = le16(header + 78);
   std::memcpy(song.orderTable, header + 80, sizeof song.orderTable);
-  if (storedPatterns == 0 || song.songLength == 0 || song.songLength > 256)
-    return false;
+  if (storedPatterns == 0)
+    return XmNoPatterns;
+  if (song.songLength == 0 || song.songLength > 256)
+    return XmBadSongLength;
   const uint8_t channels = uint8_t(song.storedChannelCount);
   song.channelCount = channels > 64 ? 0 : channels;
   song.patternCount = patternTableSize();
-  return song.channelCount != 0;
+  return song.channelCount != 0 ? XmAccepted : XmBadChannelCount;
 }
 
 // Patterns named by the order table but not stored still get entries.
@@ -76,13 +78,13 @@ uint16_t Loader::patternTableSize() const {
 }
 
 // One block for everything whose size the header fixes.
-bool Loader::allocateSongStorage() {
+XmRejection Loader::allocateSongStorage() {
   const size_t channels = size_t(song.channelCount);
   const size_t bytes = sizeof(MixVoice) * 2 * channels + sizeof(ReplayChannel) * channels +
                        sizeof(XmPattern) * song.patternCount + sizeof(XmInstrument) * song.instrumentCount;
   uint8_t *block = allocate<uint8_t>(bytes);
   if (!block)
-    return false;
+    return XmOutOfMemory;
   song.voices = reinterpret_cast<MixVoice *>(block);
   song.channels = reinterpret_cast<ReplayChannel *>(song.voices + 2 * channels);
   song.patterns = reinterpret_cast<XmPattern *>(song.channels + channels);
@@ -91,7 +93,7 @@ bool Loader::allocateSongStorage() {
     song.channels[i].voice = &song.voices[2 * i];
     song.voices[2 * i].stepInteger = 1;
   }
-  return true;
+  return XmAccepted;
 }
 
 // A mask byte (bit 7) says which of the five bytes follow; otherwise it is the note
@@ -111,47 +113,47 @@ void Loader::readCell(XmCell &cell) {
     cell.instrument = 0;
 }
 
-bool Loader::readPattern(XmPattern &pattern) {
+XmRejection Loader::readPattern(XmPattern &pattern) {
   uint8_t header[9] = {};
   readSource(source, header, sizeof header);
   pattern.rows = le16(header + 5);
   pattern.packedSize = le16(header + 7);
   if (pattern.rows == 0 || pattern.rows > 256)
-    return false;
+    return XmBadPatternRows;
   const size_t cellCount = size_t(pattern.rows) * size_t(song.channelCount);
   pattern.cells = allocate<XmCell>(cellCount);
   if (!pattern.cells)
-    return false;
+    return XmOutOfMemory;
   if (pattern.packedSize != 0)
     for (size_t i = 0; i < cellCount; ++i)
       readCell(pattern.cells[i]);
-  return true;
+  return XmAccepted;
 }
 
-bool Loader::fillUnstoredPatterns() {
+XmRejection Loader::fillUnstoredPatterns() {
   for (uint32_t i = storedPatterns; i < song.patternCount; ++i) {
     song.patterns[i].rows = 64;
     song.patterns[i].cells = allocate<XmCell>(64 * size_t(song.channelCount));
     if (!song.patterns[i].cells)
-      return false;
+      return XmOutOfMemory;
   }
-  return true;
+  return XmAccepted;
 }
 
 // The sample header's sizes are in bytes; the loop is brought inside the sample so
 // that the mixer and the guard value never reach beyond the data.
-XmSample *Loader::readSampleHeader(uint32_t headerSize) {
+XmRejection Loader::readSampleHeader(uint32_t headerSize, XmSample *&sample) {
   uint8_t header[MaxSampleHeaderBytes] = {};
   readSource(source, header, headerSize);
   const uint8_t type = header[14];
   const uint32_t shift = (type >> 4) & 1;
   const uint32_t length = le32(header) >> shift;
   if (length >= MaxSampleFrames)
-    return nullptr;
-  XmSample *sample =
-      static_cast<XmSample *>(allocateFromSong(heap, SampleHeaderBytes + 2 * (size_t(length) + SampleSpareValues)));
+    return XmSampleTooLong;
+  sample = static_cast<XmSample *>(
+      allocateFromSong(heap, SampleHeaderBytes + 2 * (size_t(length) + SampleSpareValues)));
   if (!sample)
-    return nullptr;
+    return XmOutOfMemory;
   sample->length = length;
   sample->loopStart = le32(header + 4) >> shift;
   sample->loopLength = le32(header + 8) >> shift;
@@ -171,7 +173,7 @@ XmSample *Loader::readSampleHeader(uint32_t headerSize) {
     sample->loopType = 0;
     sample->loopLength = length;
   }
-  return sample;
+  return XmAccepted;
 }
 
 // Deltas are summed in 16 bits; 8-bit values count as their high byte.
@@ -232,7 +234,7 @@ void Loader::readSampleData(XmSample &sample) {
 
 // An instrument without samples keeps an all-zero body; its header size may be
 // shorter than what was read, which moves the position back.
-bool Loader::readInstrument(XmInstrument &instrument) {
+XmRejection Loader::readInstrument(XmInstrument &instrument) {
   uint8_t head[InstrumentHeadBytes] = {};
   readSource(source, head, sizeof head);
   const uint32_t size = le32(head);
@@ -240,8 +242,10 @@ bool Loader::readInstrument(XmInstrument &instrument) {
   const uint32_t sampleHeaderSize = le32(head + 29);
   int64_t skip = int64_t(size) - InstrumentHeadBytes;
   if (sampleCount > 0) {
-    if (sampleCount > 16 || sampleHeaderSize > MaxSampleHeaderBytes)
-      return false;
+    if (sampleCount > 16)
+      return XmTooManySamples;
+    if (sampleHeaderSize > MaxSampleHeaderBytes)
+      return XmSampleHeaderTooLarge;
     readSource(source, instrument.keymap, InstrumentBodyBytes);
     skip -= InstrumentBodyBytes;
   }
@@ -251,33 +255,33 @@ bool Loader::readInstrument(XmInstrument &instrument) {
     instrument.volumeType = 0;
   if (instrument.panningPointCount < 2)
     instrument.panningType = 0;
-  for (uint32_t i = 0; i < sampleCount; ++i) {
-    instrument.samples[i] = readSampleHeader(sampleHeaderSize);
-    if (!instrument.samples[i])
-      return false;
-  }
+  for (uint32_t i = 0; i < sampleCount; ++i)
+    if (const XmRejection why = readSampleHeader(sampleHeaderSize, instrument.samples[i]))
+      return why;
   for (uint32_t i = 0; i < sampleCount; ++i)
     readSampleData(*instrument.samples[i]);
-  return true;
+  return XmAccepted;
 }
 
 } // namespace
 
-bool loadSong(ModuleSource &source, const SongHeap &heap) {
+XmRejection loadModule(ModuleSource &source, const SongHeap &heap) {
   std::memset(&song, 0, sizeof song);
   Loader loader{source, heap};
-  if (!loader.readHeader() || !loader.allocateSongStorage())
-    return false;
+  if (const XmRejection why = loader.readHeader())
+    return why;
+  if (const XmRejection why = loader.allocateSongStorage())
+    return why;
   setTempo(song.defaultBpm);
   song.globalVolume = 64;
   song.speed = song.defaultTempo;
   for (uint32_t i = 0; i < loader.storedPatterns; ++i)
-    if (!loader.readPattern(song.patterns[i]))
-      return false;
-  if (!loader.fillUnstoredPatterns())
-    return false;
+    if (const XmRejection why = loader.readPattern(song.patterns[i]))
+      return why;
+  if (const XmRejection why = loader.fillUnstoredPatterns())
+    return why;
   for (uint32_t i = 0; i < song.instrumentCount; ++i)
-    if (!loader.readInstrument(song.instruments[i]))
-      return false;
-  return true;
+    if (const XmRejection why = loader.readInstrument(song.instruments[i]))
+      return why;
+  return XmAccepted;
 }

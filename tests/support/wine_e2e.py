@@ -5,6 +5,7 @@ which library Wine could not load. Each script stops only the Xvfb and the Wine
 server it started."""
 import glob
 import os
+import struct
 import subprocess
 import sys
 import time
@@ -35,6 +36,20 @@ def wine_prefix(action, env, check=True):
     """start: make the prefix and keep its server up; stop: end that server."""
     subprocess.run([os.path.join(SCRIPTS, "wine-prefix"), action, env["WINEPREFIX"]], env=env, check=check,
                    timeout=300)
+
+
+def font_tga(path):
+    """A 32-bit font: every cell a solid white square, the blank cell transparent."""
+    cell, cells = 16, 66
+    header = struct.pack("<BBB5sHHHHBB", 0, 0, 2, b"\0" * 5, 0, 0, cells * cell, cell, 32, 0)
+    row = b"".join((b"\0\0\0\0" if x < cell else b"\xff\xff\xff\xff") for x in range(cells * cell))
+    with open(path, "wb") as f:
+        f.write(header + row * cell)
+
+
+def windows_path(path):
+    """The path under which Wine's programs see a file of this machine (drive Z:)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def start_wine(args, env, log_path):
@@ -94,3 +109,49 @@ def start_xvfb(display, screen):
 def stop_xvfb(xvfb):
     xvfb.terminate()
     xvfb.wait(10)
+
+
+# Sound: ALSA's file plugin stands in for a sound card. Wine's wave-out device plays
+# into it, and it writes every sample to a raw file (48 kHz, 16-bit stereo).
+BYTES_PER_SECOND = 48000 * 4
+BLOCK_BYTES = 4096
+
+
+def capture_environment(work, display, capture):
+    """Wine's environment with the default sound device writing into `capture`."""
+    config = os.path.join(work, "asound.conf")
+    with open(config, "w") as f:
+        f.write('pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s"\n  format "raw"\n}\n' % capture)
+    # Mesa's software renderer would otherwise start a drawing thread per processor.
+    return wine_environment(work, display, ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:" + config,
+                            LP_NUM_THREADS="0")
+
+
+def rendered_sound(xm2wav, module, work, seconds):
+    """What xm2wav renders for the first `seconds` of a module, without the header."""
+    wav = os.path.join(work, "expected.wav")
+    subprocess.run([xm2wav, "--seconds", str(seconds), module, wav], check=True, stdout=subprocess.DEVNULL,
+                   timeout=120)
+    with open(wav, "rb") as f:
+        return f.read()[44:]
+
+
+def wait_for_sound(capture, seconds, process):
+    """Waits until the device has received `seconds` of sound."""
+    wanted = seconds * BYTES_PER_SECOND
+    if not wait_for(lambda: os.path.exists(capture) and os.path.getsize(capture) >= wanted, 180, 0.5):
+        size = os.path.getsize(capture) if os.path.exists(capture) else 0
+        fail("the device received %d bytes of sound, %d wanted%s" % (size, wanted, missing_library(process)))
+
+
+def compare_sound(capture, expected):
+    """Fails unless the captured stream begins with exactly the expected blocks."""
+    def blocks(data):
+        return [data[i:i + BLOCK_BYTES] for i in range(0, len(data) - BLOCK_BYTES + 1, BLOCK_BYTES)]
+
+    with open(capture, "rb") as f:
+        wanted = blocks(expected)
+        played = blocks(f.read())[:len(wanted)]
+    if played != wanted:
+        at = next((i for i, (a, b) in enumerate(zip(played, wanted)) if a != b), len(played))
+        fail("the device received other samples from block %d (%.3f s) on" % (at, at * BLOCK_BYTES / BYTES_PER_SECOND))

@@ -13,6 +13,7 @@
 #include "SongArena.h"
 #include "XmLoader.h"
 #include "XmOutput.h"
+#include "XmRejectionText.h"
 #include "XmRender.h"
 
 namespace {
@@ -33,8 +34,11 @@ struct Options {
   std::exit(2);
 }
 
-[[noreturn]] void fail(const char *what, const char *path) {
-  std::fprintf(stderr, "xm2wav: %s: %s\n", what, path);
+[[noreturn]] void fail(const char *what, const char *path, const char *why = nullptr) {
+  if (why)
+    std::fprintf(stderr, "xm2wav: %s: %s: %s\n", what, path, why);
+  else
+    std::fprintf(stderr, "xm2wav: %s: %s\n", what, path);
   std::exit(1);
 }
 
@@ -139,8 +143,9 @@ int main(int argc, char **argv) {
   SongArena arena;
   ModuleSource source;
   openMemorySource(source, module.data(), uint32_t(std::min<size_t>(module.size(), 0xFFFFFFFF)));
-  if (!loadSong(source, arena.heap()))
-    fail("not a loadable XM module", o.input);
+  if (const XmRejection why = loadModule(source, arena.heap()))
+    fail("not a loadable XM module", o.input,
+         explainRejection(why, reinterpret_cast<const uint8_t *>(module.data()), source.size).c_str());
   if (o.info) {
     printInfo();
     return 0;

@@ -38,8 +38,12 @@ check "missing input says so" grep -q "cannot read: $work/missing.xm" "$work/err
 head -c 100 "$song" >"$work/short.xm"
 "$xm2wav" "$work/short.xm" "$work/c.wav" 2>"$work/err"
 check "broken module exits 1" test $? -eq 1
-check "broken module says so" grep -q "not a loadable XM module: $work/short.xm" "$work/err"
+check "broken module says which rule it breaks" \
+  grep -qx "xm2wav: not a loadable XM module: $work/short.xm: a pattern has 0 rows or more than 256" "$work/err"
 check "one line on stderr" test "$(wc -l <"$work/err")" -eq 1
+printf '\x02\x01' | dd of="$work/short.xm" bs=1 seek=58 conv=notrunc status=none
+"$xm2wav" "$work/short.xm" "$work/c.wav" 2>"$work/err"
+check "an old format version is named" grep -q "rows or more than 256 (the file is an XM of version 1.02," "$work/err"
 
 "$xm2wav" --seconds 1 "$song" "$work/no/such/dir/c.wav" 2>"$work/err"
 check "unwritable output exits 1" test $? -eq 1

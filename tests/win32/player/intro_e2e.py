@@ -9,25 +9,15 @@ WORK_DIR whose server is restarted for each case, because Wine's desktop takes i
 screen size from the display it first meets.
 """
 import os
-import struct
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from wine_e2e import (fail, missing_library, record_loaded_files, start_wine, start_xvfb, stop_xvfb,  # noqa: E402
-                      wait_for, wine_environment, wine_prefix)
+from wine_e2e import (fail, font_tga, missing_library, record_loaded_files, start_wine, start_xvfb,  # noqa: E402
+                      stop_xvfb, wait_for, wine_environment, wine_prefix)
 
 TAN_HALF_FOV = 0.41421356  # tan(22.5 degrees)
-
-
-def font_tga(path):
-    """A 32-bit font: every cell a solid white square, the blank cell transparent."""
-    cell, cells = 16, 66
-    header = struct.pack("<BBB5sHHHHBB", 0, 0, 2, b"\0" * 5, 0, 0, cells * cell, cell, 32, 0)
-    row = b"".join((b"\0\0\0\0" if x < cell else b"\xff\xff\xff\xff") for x in range(cells * cell))
-    with open(path, "wb") as f:
-        f.write(header + row * cell)
 
 
 class Session:

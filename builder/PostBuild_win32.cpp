@@ -1,0 +1,45 @@
+#include "PostBuild_win32.h"
+
+#include <windows.h>
+
+#include "IntroCreation.h"
+#include "PathText.h"
+
+std::string PackerPath() {
+  char program[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, program, sizeof program);
+  return PackerPathBeside(program);
+}
+
+bool RunPacker(const std::string &packerPath, const std::string &introPath, unsigned long *exitCode) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process = {};
+  // Built to the length of both paths, so no path is ever cut or overrun.
+  std::string command = PackerCommandLine(packerPath, introPath);
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  if (exitCode)
+    GetExitCodeProcess(process.hProcess, exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+void PackIfPackerPresent(const std::string &introPath) {
+  const std::string packer = PackerPath();
+  if (FileReadable(packer.c_str()))
+    RunPacker(packer, introPath);
+}
+
+void StartIntro(const std::string &introPath) {
+  ShellExecuteA(nullptr, "Open", introPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void OpenFolderOf(const std::string &introPath) {
+  ShellExecuteA(nullptr, "Open", FolderOf(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}

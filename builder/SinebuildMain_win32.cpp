@@ -1,0 +1,88 @@
+// sinebuild: the builder without its dialog, for scripts and batch builds. It writes
+// the same intro as "Create" does, and unlike the dialog it says what happened to
+// every input, because a silent or blank intro is the worst surprise.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "BuildCommand.h"
+#include "InputChecks.h"
+#include "IntroCreation.h"
+#include "PostBuild_win32.h"
+
+namespace {
+// One line for an input that is left out or will not work; a left-out input is also
+// taken off the options, so the intro never carries what the user was told it lacks.
+bool Report(const char *what, char *path, const InputVerdict &verdict) {
+  if (verdict.Why.empty())
+    return false;
+  std::fprintf(stderr, "sinebuild: %s \"%s\" %s: %s\n", what, path,
+               verdict.LeftOut ? "is left out" : "will not work in the intro", verdict.Why.c_str());
+  if (verdict.LeftOut)
+    path[0] = '\0';
+  return true;
+}
+
+// True when anything would be left out or not work.
+bool ReportProblems(const TBuildCommand &command, TBuilderOptions &options) {
+  bool problems = false;
+  if (!command.Font.empty())
+    problems |= Report("font", options.FontPath, CheckFont(options.FontPath));
+  if (!command.Music.empty())
+    problems |= Report("music", options.MusicPath, CheckMusic(options.MusicPath));
+  if (!command.Icon.empty())
+    problems |= Report("icon", options.IconPath, CheckIcon(options.IconPath));
+  if (command.Title.empty()) {
+    std::fprintf(stderr,
+                 "sinebuild: the title is empty: the intro will end at once without showing anything\n");
+    problems = true;
+  }
+  if (command.Pack && !FileReadable(PackerPath().c_str())) {
+    std::fprintf(stderr, "sinebuild: --pack: no packer at %s: the intro stays unpacked\n",
+                 PackerPath().c_str());
+    problems = true;
+  }
+  return problems;
+}
+
+unsigned long SizeOf(const std::string &path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+}
+
+void Pack(const std::string &output) {
+  unsigned long exitCode = 0;
+  if (!RunPacker(PackerPath(), output, &exitCode))
+    std::fprintf(stderr, "sinebuild: the packer could not be started: %s\n", PackerPath().c_str());
+  else if (exitCode != 0)
+    std::fprintf(stderr, "sinebuild: the packer ended with exit code %lu\n", exitCode);
+  std::printf("packed %s: %lu bytes\n", output.c_str(), SizeOf(output));
+}
+} // namespace
+
+int main(int argc, char **argv) {
+  TBuildCommand command;
+  const std::string error = ParseBuildCommand(argc, argv, command);
+  if (!error.empty()) {
+    std::fprintf(stderr, "sinebuild: %s\n%s", error.c_str(), BuildUsage);
+    return 2;
+  }
+  ApplyBuildCommand(command, BuilderOptions);
+  if (ReportProblems(command, BuilderOptions) && command.Strict) {
+    std::fprintf(stderr, "sinebuild: --strict: no intro written\n");
+    return 1;
+  }
+  const std::string output = OutputPathFor(command.Out, FileReadable(command.Out.c_str()));
+  if (!WriteIntroFile(BuilderOptions, output.c_str())) {
+    std::fprintf(stderr, "sinebuild: cannot write %s\n", output.c_str());
+    return 1;
+  }
+  std::printf("wrote %s: %lu bytes\n", output.c_str(), SizeOf(output));
+  if (command.Pack && FileReadable(PackerPath().c_str()))
+    Pack(output);
+  if (command.Run)
+    StartIntro(output);
+  if (command.OpenFolder)
+    OpenFolderOf(output);
+  return 0;
+}

@@ -1,0 +1,156 @@
+// The builder's portable pieces: the settings text it writes, the output-path rule,
+// the icon-file reader and group directory, the packer's command line, sinebuild's
+// command line and what it says about fonts and modules.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BuildCommand.h"
+#include "BuilderOptions.h"
+#include "IconFile.h"
+#include "InputChecks.h"
+#include "PathText.h"
+#include "PostBuild.h"
+#include "XmWriter.h"
+
+namespace {
+std::unique_ptr<TBuilderOptions> FreshOptions() { return std::make_unique<TBuilderOptions>(); }
+
+std::vector<uint8_t> Bytes(const std::string &s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+using xmwriter::put16;
+using xmwriter::put32;
+
+// A directory of `count` entries, then the images; offsets may be overridden.
+std::string IconBytes(const std::vector<std::string> &images, int64_t offsetOverride = -1) {
+  std::string out;
+  put16(out, 0);
+  put16(out, 1);
+  put16(out, uint32_t(images.size()));
+  uint32_t offset = uint32_t(6 + 16 * images.size());
+  for (size_t i = 0; i < images.size(); ++i) {
+    out += char(16 << i);
+    out += char(16 << i);
+    out += '\0';
+    out += '\0';
+    put16(out, 1);
+    put16(out, 32);
+    put32(out, uint32_t(images[i].size()));
+    put32(out, offsetOverride >= 0 ? uint32_t(offsetOverride) : offset);
+    offset += uint32_t(images[i].size());
+  }
+  for (const std::string &image : images)
+    out += image;
+  return out;
+}
+
+IcoProblem Parse(const std::string &bytes, Ico &icon) {
+  return ParseIconFile(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), icon);
+}
+
+std::string ParseError(std::vector<const char *> args) {
+  args.insert(args.begin(), "sinebuild");
+  TBuildCommand command;
+  return ParseBuildCommand(int(args.size()), args.data(), command);
+}
+} // namespace
+
+TEST(SettingsText, FromTheOptionsAsTheDialogLeavesThem) {
+  auto o = FreshOptions();
+  EXPECT_EQ(SettingsTextOf(*o), "||0|0|0");
+  SetOptionText(o->Title, "Hello");
+  SetOptionText(o->ScrollText, "Hi all");
+  EXPECT_EQ(SettingsTextOf(*o), "Hello|Hi all|0|0|0");
+  SetOptionText(o->Title, "a|b");
+  SetOptionText(o->CloseOnClick, "1");
+  SetOptionText(o->FullScreen, "1");
+  o->ScrollType = 52;
+  EXPECT_EQ(SettingsTextOf(*o), "a b|Hi all|52|1|1");
+}
+
+TEST(OutputPath, ExeOnceInAnyCaseAndExistingFilesKeepTheirName) {
+  EXPECT_EQ(OutputPathFor("C:\\intro", false), "C:\\intro.exe");
+  EXPECT_EQ(OutputPathFor("C:\\intro.exe", false), "C:\\intro.exe");
+  EXPECT_EQ(OutputPathFor("C:\\INTRO.ExE", false), "C:\\INTRO.ExE");
+  EXPECT_EQ(OutputPathFor("C:\\my.exe\\intro", false), "C:\\my.exe\\intro.exe");
+  EXPECT_EQ(OutputPathFor("C:\\old.dat", true), "C:\\old.dat");
+}
+
+TEST(IconFile, ImagesAndGroupDirectoryInFileOrder) {
+  Ico icon;
+  ASSERT_EQ(Parse(IconBytes({"small", "medium image", "large image bytes"}), icon), IcoProblem::None);
+  ASSERT_EQ(icon.Images.size(), 3u);
+  EXPECT_EQ(std::string(icon.Images[2].begin(), icon.Images[2].end()), "large image bytes");
+  const std::vector<uint8_t> group = GroupResourceData(BuildGroupDirectory(icon, 1));
+  ASSERT_EQ(group.size(), 6u + 14 * 3);
+  EXPECT_EQ(std::vector<uint8_t>(group.begin(), group.begin() + 6), (std::vector<uint8_t>{0, 0, 1, 0, 3, 0}));
+  // The third entry: 64 x 64, planes 1, 32 bits, 17 bytes, id 3.
+  EXPECT_EQ(std::vector<uint8_t>(group.begin() + 34, group.end()),
+            (std::vector<uint8_t>{64, 64, 0, 0, 1, 0, 32, 0, 17, 0, 0, 0, 3, 0}));
+}
+
+TEST(IconFile, CountZeroGivesAnEmptyGroup) {
+  Ico icon;
+  ASSERT_EQ(Parse(IconBytes({}), icon), IcoProblem::None);
+  EXPECT_EQ(GroupResourceData(BuildGroupDirectory(icon, 1)), (std::vector<uint8_t>{0, 0, 1, 0, 0, 0}));
+}
+
+TEST(IconFile, PromisesBeyondTheFileAreRefusedWhole) {
+  Ico icon;
+  EXPECT_EQ(Parse(std::string("\0\0\1\0\1", 5), icon), IcoProblem::ShorterThanHeader);
+  std::string truncated = IconBytes({"abcdef", "ghijkl"});
+  EXPECT_EQ(Parse(truncated.substr(0, 6 + 16 + 8), icon), IcoProblem::DirectoryPastEnd);
+  EXPECT_EQ(Parse(truncated.substr(0, truncated.size() - 1), icon), IcoProblem::ImagePastEnd);
+  // An offset that only wraps round to the file in 32 bits.
+  EXPECT_EQ(Parse(IconBytes({"abcdef"}, 0xFFFFFFFE), icon), IcoProblem::ImagePastEnd);
+  EXPECT_TRUE(icon.Entries.empty() && icon.Images.empty());
+}
+
+TEST(Paths, FolderExtensionAndThePackersCommandLine) {
+  EXPECT_EQ(FolderOf("C:\\My Tools\\Sinewright.exe"), "C:\\My Tools\\");
+  EXPECT_EQ(FolderOf("intro.exe"), "");
+  EXPECT_EQ(ExtensionOf("C:\\a.b\\intro"), ".b\\intro");
+  EXPECT_EQ(ExtensionOf("intro"), "");
+  EXPECT_EQ(LowerAscii("A.TGA\xC4"), "a.tga\xC4");
+  const std::string packer = PackerPathBeside("C:\\My Tools\\Sinewright.exe");
+  EXPECT_EQ(packer, "C:\\My Tools\\\\Data\\Packer\\upx.exe");
+  EXPECT_EQ(PackerCommandLine(packer, "D:\\out dir\\intro.exe"),
+            "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
+}
+
+TEST(BuildCommand, OptionsBecomeTheDialogsSettings) {
+  const char *args[] = {"sinebuild",        "--out",  "x.exe",  "--title", "T|1", "--scroll", "yz",
+                        "--close-on-click", "--pack", "--font", "f.tga"};
+  TBuildCommand command;
+  ASSERT_EQ(ParseBuildCommand(11, args, command), "");
+  auto o = FreshOptions();
+  ApplyBuildCommand(command, *o);
+  EXPECT_EQ(SettingsTextOf(*o), "T 1||51|1|0");
+  EXPECT_STREQ(o->FontPath, "f.tga");
+  EXPECT_TRUE(o->PackIntro && !o->RunIntro && !o->OpenFolder);
+}
+
+TEST(BuildCommand, BadCommandLinesAreRefused) {
+  EXPECT_NE(ParseError({"--title", "T"}), "");
+  EXPECT_NE(ParseError({"--out", "x", "--scroll", "w"}), "");
+  EXPECT_NE(ParseError({"--out", "x", "--bogus"}), "");
+  EXPECT_NE(ParseError({"--out", "x", "--font"}), "");
+  EXPECT_NE(ParseError({"--out", std::string(261, 'a').c_str()}), "");
+  EXPECT_EQ(ParseError({"--out", std::string(260, 'a').c_str()}), "");
+}
+
+TEST(InputChecks, FontsAndModulesThePlayerRefusesAreNamed) {
+  std::string mapped(18, '\0');
+  mapped[2] = 1;
+  EXPECT_NE(FontProblem(Bytes(mapped)).find("a TGA of type 1"), std::string::npos);
+  XmModuleSpec m;
+  m.addPattern(4);
+  m.addInstrument().addSample({0, 1});
+  m.instruments[0].sampleCountField = 17;
+  EXPECT_NE(MusicProblem(Bytes(writeXm(m))).find("an instrument has more than 16 samples"),
+            std::string::npos);
+  m.instruments[0].sampleCountField = -1;
+  EXPECT_EQ(MusicProblem(Bytes(writeXm(m))), "");
+}

@@ -1,0 +1,294 @@
+#!/usr/bin/env python3
+"""The builders as their users meet them: intros written by sinebuild and by
+Sinewright's "Create" under Wine, read back with the tests' own PE resource reader.
+
+    builder_e2e.py CASE BIN_DIR WORK_DIR XM2WAV CORPUS DISPLAY_NUMBER
+
+Cases: resources (what goes into an intro), messages (what sinebuild tells and its
+exit codes), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
+intro still runs and plays), create (Sinewright's save dialog and message).
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from pe_resources import RT_GROUP_ICON, RT_ICON, RT_RCDATA, resources, section_names  # noqa: E402
+from wine_e2e import (capture_environment, compare_sound, fail, font_tga, rendered_sound, start_wine,  # noqa: E402
+                      start_xvfb, stop_xvfb, wait_for, wait_for_sound, windows_path, wine_environment, wine_prefix)
+
+INTRO_LANGUAGE, ICON_LANGUAGE = 0x1401, 1033
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def icon_file(path, images):
+    """An icon file of (width, height, bytes) images, laid out one after another."""
+    offset = 6 + 16 * len(images)
+    entries, data = b"", b""
+    for width, height, image in images:
+        entries += struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, 1, 32, len(image), offset + len(data))
+        data += image
+    with open(path, "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, len(images)) + entries + data)
+    return [image for _, _, image in images]
+
+
+class Session:
+    def __init__(self, bin_dir, work, env):
+        self.bin_dir, self.work, self.env = bin_dir, work, env
+        wine_prefix("stop", env)
+        wine_prefix("start", env)
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def sinebuild(self, *args, program=None):
+        return subprocess.run(["wine", program or os.path.join(self.bin_dir, "sinebuild.exe"), *args], env=self.env,
+                              capture_output=True, text=True, timeout=300)
+
+    def build(self, name, *args, written=None):
+        """A build to `name` that must succeed; returns the resources of the intro,
+        which is `written` when the output-path rule gives another name."""
+        done = self.sinebuild("--out", windows_path(self.path(name)), *args)
+        if done.returncode != 0:
+            fail("sinebuild %s: exit %d: %s" % (" ".join(args), done.returncode, done.stderr.strip()))
+        return resources(self.path(written or name))
+
+
+def expect(condition, message):
+    if not condition:
+        fail(message)
+
+
+def intro_kinds(found):
+    return sorted((t, n) for t, n, _ in found)
+
+
+def info_of(found):
+    return found.get((RT_RCDATA, "INFO", INTRO_LANGUAGE))
+
+
+def resources_case(s, corpus):
+    font, module = s.path("font.tga"), os.path.join(corpus, "music", "roadblas.xm")
+    font_tga(font)
+
+    bare = s.build("bare.exe")
+    expect(info_of(bare) == b"||0|0|0\0", "every box empty: INFO is %r" % info_of(bare))
+    expect(intro_kinds(bare) == [(RT_RCDATA, "INFO")], "an intro of nothing carries %r" % intro_kinds(bare))
+    hello = s.build("hello.exe", "--title", "Hello", "--text", "Hi all")
+    expect(info_of(hello) == b"Hello|Hi all|0|0|0\0", "defaults: INFO is %r" % info_of(hello))
+    bars = s.build("bars.exe", "--title", "a|b", "--text", "|c|", "--scroll", "xyz", "--close-on-click",
+                   "--fullscreen")
+    expect(info_of(bars) == b"a b| c |52|1|1\0", "bars and flags: INFO is %r" % info_of(bars))
+
+    full = s.build("full.exe", "--title", "T", "--font", windows_path(font), "--music", windows_path(module))
+    for name, source in (("FONT", font), ("MUSIC", module)):
+        with open(source, "rb") as f:
+            expect(full.get((RT_RCDATA, name, INTRO_LANGUAGE)) == f.read(), "%s differs from its file" % name)
+
+    icon_cases = {
+        "one": [(32, 32, b"\x28" + bytes(range(200)))],
+        "three": [(16, 16, b"a" * 300), (32, 32, b"b" * 1200), (48, 48, b"c" * 2600)],
+        "png": [(256, 256, b"\x89PNG\r\n\x1a\n" + b"p" * 500)],
+        "none": [],
+    }
+    for case, images in icon_cases.items():
+        icon = s.path(case + ".ico")
+        wanted = icon_file(icon, images)
+        found = s.build(case + "-icon.exe", "--title", "T", "--icon", windows_path(icon))
+        group = found.get((RT_GROUP_ICON, 1, ICON_LANGUAGE))
+        expect(group is not None and struct.unpack_from("<HHH", group) == (0, 1, len(images)),
+               "%s: group header %r" % (case, group and group[:6]))
+        expect(len(group) == 6 + 14 * len(images), "%s: group of %d bytes" % (case, len(group)))
+        for i, (width, height, image) in enumerate(images):
+            entry = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+            expect(entry == (width % 256, height % 256, 0, 0, 1, 32, len(image), i + 1),
+                   "%s: group entry %d is %r" % (case, i, entry))
+            expect(found.get((RT_ICON, i + 1, ICON_LANGUAGE)) == wanted[i], "%s: image %d differs" % (case, i + 1))
+        expect(len([k for k in found if k[0] == RT_ICON]) == len(images), "%s: extra RT_ICON resources" % case)
+    listed = subprocess.run(["wrestool", "-l", s.path("three-icon.exe")], capture_output=True, text=True).stdout
+    for line in ("--type=14 --name=1 --language=1033", "--type=3 --name=3 --language=1033",
+                 "--type=10 --name='INFO' --language=5121"):
+        expect(line in listed, "wrestool does not list %s:\n%s" % (line, listed))
+
+    # A second build to the same path starts from a fresh copy of the player.
+    again = s.build("full.exe", "--title", "SECOND")
+    expect(intro_kinds(again) == [(RT_RCDATA, "INFO")] and info_of(again) == b"SECOND||0|0|0\0",
+           "the second build kept %r" % intro_kinds(again))
+    # A font that is gone by the time of the build is left out; the rest is written.
+    gone = s.build("gone.exe", "--title", "T", "--font", windows_path(s.path("deleted.tga")), "--music",
+                   windows_path(module))
+    expect(intro_kinds(gone) == [(RT_RCDATA, "INFO"), (RT_RCDATA, "MUSIC")], "missing font: %r" % intro_kinds(gone))
+
+    # Output names: ".exe" in any case is not added twice; an existing file keeps its name.
+    s.build("Upper.EXE", "--title", "T")
+    expect(not os.path.exists(s.path("Upper.EXE.exe")), "a second .exe was added to Upper.EXE")
+    s.build("plain", "--title", "T", written="plain.exe")
+    with open(s.path("old.dat"), "wb") as f:
+        f.write(b"x" * 100000)
+    replaced = s.build("old.dat", "--title", "OLD")
+    expect(info_of(replaced) == b"OLD||0|0|0\0", "the existing file was not replaced under its own name")
+
+
+def messages_case(s, corpus):
+    good_font = s.path("font.tga")
+    font_tga(good_font)
+    broken_icon, mapped_font = s.path("broken.ico"), s.path("mapped.tga")
+    with open(broken_icon, "wb") as f:
+        f.write(b"\0\0\1\0\1")
+    with open(mapped_font, "wb") as f:
+        f.write(struct.pack("<BBB5sHHHHBB", 0, 1, 1, b"\0" * 5, 0, 0, 4, 4, 8, 0) + bytes(16))
+    rejected = os.path.join(corpus, "behaviour", "load_xm_invalid_pattern_length.xm")
+    out = windows_path(s.path("told.exe"))
+    told = s.sinebuild("--out", out, "--title", "T", "--font", windows_path(s.path("missing.tga")), "--icon",
+                       windows_path(broken_icon), "--music", windows_path(rejected))
+    lines = told.stderr.strip().splitlines()
+    expected = [
+        'font "%s" is left out: the file cannot be read' % windows_path(s.path("missing.tga")),
+        'music "%s" will not work in the intro: the player\'s loader rejects it: a pattern has 0 rows or more '
+        'than 256' % windows_path(rejected),
+        'icon "%s" is left out: the icon is refused: the file is shorter than an icon header (6 bytes)'
+        % windows_path(broken_icon),
+    ]
+    expect(told.returncode == 0 and lines == ["sinebuild: " + line for line in expected],
+           "exit %d, told:\n%s" % (told.returncode, told.stderr))
+    size = os.path.getsize(s.path("told.exe"))
+    expect(told.stdout.strip() == "wrote %s: %d bytes" % (out, size), "stdout: %r" % told.stdout)
+    expect(not any(k[0] in (RT_ICON, RT_GROUP_ICON) for k in resources(s.path("told.exe"))),
+           "a refused icon reached the intro")
+
+    mapped = s.sinebuild("--out", windows_path(s.path("mapped.exe")), "--title", "T", "--font", windows_path(mapped_font))
+    expect("the player cannot decode it: it is a TGA of type 1" in mapped.stderr, "font told: %r" % mapped.stderr)
+
+    strict = s.sinebuild("--out", out, "--title", "STRICT", "--music", windows_path(rejected), "--strict")
+    expect(strict.returncode == 1, "--strict with a rejected module: exit %d" % strict.returncode)
+    expect(os.path.getsize(s.path("told.exe")) == size, "--strict wrote over the earlier intro")
+    clean = s.sinebuild("--out", out, "--title", "OK", "--font", windows_path(good_font), "--strict")
+    expect(clean.returncode == 0 and clean.stderr == "", "--strict with good inputs: %r" % clean.stderr)
+
+    for args in (["--bogus"], ["--out", out, "--scroll", "w"], ["--title", "T"], ["--out"]):
+        bad = s.sinebuild(*args)
+        expect(bad.returncode == 2 and "usage: sinebuild" in bad.stderr, "%s: exit %d" % (args, bad.returncode))
+
+
+def packer_folder(s, name, with_packer):
+    """A builder folder with blanks in its path, with or without the packer."""
+    folder = s.path(name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.join(folder, "Data", "Packer"))
+    shutil.copy(os.path.join(s.bin_dir, "sinebuild.exe"), folder)
+    if with_packer:
+        shutil.copy(os.path.join(s.bin_dir, "packer_shim.exe"), os.path.join(folder, "Data", "Packer", "upx.exe"))
+    return os.path.join(folder, "sinebuild.exe")
+
+
+def packer_case(s, xm2wav, corpus, capture):
+    module = os.path.join(corpus, "music", "roadblas.xm")
+    font_tga(s.path("font.tga"))
+    log = s.path("packer.log")
+    if os.path.exists(log):
+        os.remove(log)
+    builder = packer_folder(s, "Builder Tools", with_packer=True)
+    os.makedirs(s.path("out dir"), exist_ok=True)
+    intro = s.path(os.path.join("out dir", "packed intro.exe"))
+    s.env.update(PACKER_LOG=windows_path(log), PACKER_SCRIPT=os.path.join(HERE, "run_upx.sh"))
+    packed = s.sinebuild("--out", windows_path(intro), "--title", "PACKED", "--text", "PACKED AND PLAYING",
+                         "--music", windows_path(module), "--font", windows_path(s.path("font.tga")), "--pack",
+                         program=builder)
+    expect(packed.returncode == 0, "packing build: exit %d: %s" % (packed.returncode, packed.stderr))
+    # The folder keeps its final "\", so a doubled one stands where the two parts meet.
+    # Wine quotes the program's path when it hands the command line on, so the blanks
+    # in the builder's folder are checked by the packer having been found at all, and
+    # the quotes around the intro's path by its arriving as one argument.
+    with open(log) as f:
+        command, *arguments = f.read().strip().splitlines()
+    packer = windows_path(os.path.dirname(builder)) + "\\\\Data\\Packer\\upx.exe"
+    expect(command.replace('"', "") == "%s %s" % (packer, windows_path(intro)) and arguments == [windows_path(intro)],
+           "packer command line: %r, arguments %r" % (command, arguments))
+    # The build returned only after the packer had ended: the file is packed already.
+    wrote, after = [int(line.rsplit(" ", 2)[-2]) for line in packed.stdout.strip().splitlines()]
+    expect("UPX0" in section_names(intro) and after == os.path.getsize(intro) < wrote,
+           "not packed when the build returned: %d -> %d, sections %s" % (wrote, after, section_names(intro)))
+
+    plain = s.path("plain.exe")
+    unpacked = s.sinebuild("--out", windows_path(plain), "--title", "T", "--pack",
+                           program=packer_folder(s, "No Packer", with_packer=False))
+    expect(unpacked.returncode == 0 and "no packer at" in unpacked.stderr, "no packer: %r" % unpacked.stderr)
+    expect("UPX0" not in section_names(plain), "packed without a packer")
+
+    process = start_wine([intro], s.env, intro + ".log")
+    try:
+        expect(wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "^PACKED$"], env=s.env,
+                                               capture_output=True).returncode == 0, 120),
+               "the packed intro shows no window titled PACKED")
+        wait_for_sound(capture, 10, process)
+    finally:
+        wine_prefix("stop", s.env, check=False)
+        process.wait(60)
+    compare_sound(capture, rendered_sound(xm2wav, module, s.work, 10))
+
+
+def create_case(s):
+    """Sinewright's "Create": the save dialog takes a typed path, the message follows,
+    and the intro holds what the empty boxes give."""
+    target = s.path("created")
+    for leftover in (target, target + ".exe"):
+        if os.path.exists(leftover):
+            os.remove(leftover)
+    process = start_wine([os.path.join(s.bin_dir, "Sinewright.exe")], s.env, s.path("sinewright.log"))
+
+    def window(title):
+        found = []
+        wait_for(lambda: found.extend(subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title], env=s.env,
+                                                     capture_output=True, text=True).stdout.split()) or found, 120)
+        expect(found, "no window titled %r" % title)
+        return found[0]
+
+    # No window manager runs, so the keyboard goes where the test puts the focus.
+    dialog = window("Save as")
+    subprocess.run(["xdotool", "windowfocus", "--sync", dialog, "type", "--delay", "50", windows_path(target)],
+                   env=s.env, timeout=120)
+    subprocess.run(["xdotool", "key", "Return"], env=s.env, timeout=60)
+    message = window("Sinewright")
+    expect(os.path.exists(target + ".exe"), "no intro before the message")
+    subprocess.run(["xdotool", "windowfocus", "--sync", message, "key", "Return"], env=s.env, timeout=60)
+    try:
+        process.wait(120)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        fail("Sinewright did not end after the message")
+    expect(info_of(resources(target + ".exe")) == b"||0|0|0\0", "created intro's INFO")
+
+
+def main():
+    case, bin_dir, work, xm2wav, corpus, display = sys.argv[1:7]
+    work = os.path.join(work, case)
+    os.makedirs(work, exist_ok=True)
+    capture = os.path.join(work, "capture.raw")
+    if os.path.exists(capture):
+        os.remove(capture)
+    display = ":" + display
+    env = capture_environment(work, display, capture) if case == "packer" else wine_environment(work, display)
+    xvfb = start_xvfb(display, "1024x768x24")
+    s = Session(bin_dir, work, env)
+    try:
+        if case == "resources":
+            resources_case(s, corpus)
+        elif case == "messages":
+            messages_case(s, corpus)
+        elif case == "packer":
+            packer_case(s, xm2wav, corpus, capture)
+        elif case == "create":
+            create_case(s)
+        else:
+            fail("unknown case " + case)
+    finally:
+        wine_prefix("stop", env, check=False)
+        stop_xvfb(xvfb)
+    print("PASS", case)
+
+
+if __name__ == "__main__":
+    main()
