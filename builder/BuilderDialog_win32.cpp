@@ -1,6 +1,10 @@
 #include "BuilderDialog.h"
 
+#include <string>
+
 #include "BuilderOptions.h"
+#include "FileDialog.h"
+#include "IntroCreation.h"
 #include "UTypes.h"
 
 HWND DialogHandle;
@@ -30,7 +34,67 @@ template <int32_t N> void ReadText(int id, char (&buffer)[N]) {
   buffer[0] = '\0';
   GetDlgItemTextA(DialogHandle, id, buffer, N - 1);
 }
+
+constexpr int DefaultChecks[] = {LineRadio, CloseOnEscBox, OpenFolderBox, PackIntroBox, WindowRadio};
+
+void SetProgramIcon(HWND dialog) {
+  for (WPARAM size : {ICON_SMALL, ICON_BIG})
+    SendMessageA(dialog, WM_SETICON, size, LPARAM(LoadIconA(BuilderInstance, MAKEINTRESOURCEA(BuilderIconId))));
+}
+
+// A path chosen by browsing replaces what the box shows; a cancel leaves it.
+void BrowseInto(int box, const char *filter) {
+  ReadOptions();
+  char path[MAX_PATH + 1];
+  if (BrowseForFile(DialogHandle, filter, "Open File...", path))
+    SetDlgItemTextA(DialogHandle, box, path);
+}
+
+// Only a click is a command: wParam is compared whole, so notifications never match.
+void HandleCommand(HWND dialog, WPARAM command) {
+  switch (command) {
+  case BrowseFontButton: BrowseInto(FontPathBox, "TGA Font File(*.tga)\0*.tga;\0"); break;
+  case BrowseMusicButton: BrowseInto(MusicPathBox, "XM Module(*.xm)\0*.xm;\0"); break;
+  case BrowseIconButton: BrowseInto(IconPathBox, "Windows Icon(*.ico)\0*.ico;\0"); break;
+  case CreateButton: CreateIntro(); break;
+  case ExitButton: EndDialog(dialog, 0); break;
+  default: break; // IDOK and IDCANCEL too: Enter and Esc leave the dialog open
+  }
+}
 } // namespace
+
+INT_PTR CALLBACK BuilderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+  case WM_INITDIALOG:
+    DialogHandle = dialog;
+    SetProgramIcon(dialog);
+    SetDefaultChecks();
+    break;
+  case WM_COMMAND: HandleCommand(dialog, wParam); break;
+  case WM_DROPFILES: HandleDroppedFile(HDROP(wParam)); break;
+  case WM_CLOSE:
+  case WM_DESTROY: EndDialog(DialogHandle, 0); break;
+  default: break;
+  }
+  return FALSE;
+}
+
+void SetDefaultChecks() {
+  for (int id : DefaultChecks)
+    SendDlgItemMessageA(DialogHandle, id, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+bool BrowseForFile(HWND owner, const char *filter, const char *title, char (&path)[MAX_PATH + 1]) {
+  return ShowFileDialog(false, owner, filter, title, path);
+}
+
+void HandleDroppedFile(HDROP drop) {
+  char path[MAX_PATH + 1] = {};
+  DragQueryFileA(drop, 0, path, MAX_PATH);
+  if (const int box = BoxForDroppedFile(path))
+    SetDlgItemTextA(DialogHandle, box, path);
+  DragFinish(drop);
+}
 
 void ReadOptions() {
   SendDlgItemMessageA(DialogHandle, TitleBox, EM_LIMITTEXT, TitleLimit, 0);

@@ -1,11 +1,10 @@
 #include <windows.h>
 
 #include "BuilderDialog.h"
-#include "IntroCreation.h"
 
-// Until the dialog is in place the builder makes one intro from the default options.
+// The builder is its dialog: the program ends when the dialog does.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   BuilderInstance = instance;
-  CreateIntro();
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(BuilderDialogId), nullptr, BuilderDialogProc, 0);
   return 0;
 }

@@ -1,11 +1,11 @@
 #include "IntroCreation.h"
 
 #include "BuilderDialog.h"
+#include "FileDialog.h"
 #include "IconResources.h"
 #include "PostBuild_win32.h"
 
 namespace {
-constexpr DWORD OpenDialogStructSize = 76; // the size every Windows version takes
 constexpr DWORD ArchiveAttribute = 0x20;
 
 void ReplaceSeparators(char *text) {
@@ -27,16 +27,8 @@ void AddSettingsResource(const char *outputPath, const TBuilderOptions &options)
 } // namespace
 
 bool ChooseOutputFile(HWND owner, const char *filter, const char *title, std::string &path) {
-  char file[MAX_PATH + 1] = {};
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = OpenDialogStructSize;
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = filter;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = sizeof file;
-  dialog.lpstrTitle = title;
-  dialog.Flags = OFN_HIDEREADONLY;
-  if (!GetSaveFileNameA(&dialog))
+  char file[MAX_PATH + 1];
+  if (!ShowFileDialog(true, owner, filter, title, file))
     return false;
   path = file;
   return true;

@@ -65,3 +65,56 @@ def resources(path):
                 start = offset_of(rva, size)
                 found[(type_, name, language)] = None if start is None else data[start:start + size]
     return found
+
+
+CONTROL_CLASSES = {0x80: "Button", 0x81: "Edit", 0x82: "Static", 0x83: "ListBox", 0x84: "ScrollBar", 0x85: "ComboBox"}
+
+
+def _class_name(window_class):
+    """The predefined classes by name, whether stored as an ordinal or as text in any
+    letter case."""
+    if isinstance(window_class, int):
+        return CONTROL_CLASSES.get(window_class, window_class)
+    return next((name for name in CONTROL_CLASSES.values() if name.upper() == window_class.upper()), window_class)
+
+
+def dialog_template(data):
+    """An extended dialog template: its head and its controls, each a dict of
+    id, class, text, style, exstyle and rect (x, y, width, height)."""
+    at = [0]
+
+    def take(fmt):
+        values = struct.unpack_from("<" + fmt, data, at[0])
+        at[0] += struct.calcsize("<" + fmt)
+        return values
+
+    def text_or_ordinal():
+        if struct.unpack_from("<H", data, at[0])[0] == 0xFFFF:
+            return take("HH")[1]
+        end = at[0]
+        while data[end:end + 2] != b"\0\0":
+            end += 2
+        text = data[at[0]:end].decode("utf-16-le")
+        at[0] = end + 2
+        return text
+
+    version, signature, _, exstyle, style, count, x, y, cx, cy = take("HHIIIHhhhh")
+    if (version, signature) != (1, 0xFFFF):
+        raise ValueError("not an extended dialog template")
+    head = dict(style=style, exstyle=exstyle, rect=(x, y, cx, cy), menu=text_or_ordinal(),
+                window_class=text_or_ordinal(), caption=text_or_ordinal())
+    if style & 0x40:  # DS_SETFONT
+        head["points"], head["weight"], head["italic"], head["charset"] = take("HHBB")
+        head["font"] = text_or_ordinal()
+    controls = []
+    for _ in range(count):
+        at[0] = (at[0] + 3) & ~3
+        _, exstyle, style, x, y, cx, cy, id_ = take("IIIhhhhI")
+        window_class = text_or_ordinal()
+        text = text_or_ordinal()
+        extra = take("H")[0]
+        at[0] += extra
+        controls.append(dict(id=id_ if id_ != 0xFFFF and id_ != 0xFFFFFFFF else None,
+                             window_class=_class_name(window_class), text=text,
+                             style=style, exstyle=exstyle, rect=(x, y, cx, cy)))
+    return head, controls

@@ -97,6 +97,14 @@ def record_loaded_files(env, record):
         f.writelines(path + "\n" for path in sorted(files) if path.startswith("/"))
 
 
+def free_display():
+    """A display number that no X server of this machine holds now."""
+    number = 100
+    while os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+        number += 1
+    return ":%d" % number
+
+
 def start_xvfb(display, screen):
     xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", screen, "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -9,6 +9,7 @@
 
 #include "BuildCommand.h"
 #include "BuilderOptions.h"
+#include "DialogControls.h"
 #include "IconFile.h"
 #include "InputChecks.h"
 #include "PathText.h"
@@ -118,6 +119,15 @@ TEST(Paths, FolderExtensionAndThePackersCommandLine) {
   EXPECT_EQ(packer, "C:\\My Tools\\\\Data\\Packer\\upx.exe");
   EXPECT_EQ(PackerCommandLine(packer, "D:\\out dir\\intro.exe"),
             "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
+}
+
+TEST(DroppedFile, GoesToTheBoxOfItsExtensionInAnyCase) {
+  EXPECT_EQ(BoxForDroppedFile("C:\\Fonts\\BIG.TGA"), FontPathBox);
+  EXPECT_EQ(BoxForDroppedFile("tune.Xm"), MusicPathBox);
+  EXPECT_EQ(BoxForDroppedFile("C:\\a.b\\icon.ico"), IconPathBox);
+  EXPECT_EQ(BoxForDroppedFile("C:\\music\\song"), 0);
+  EXPECT_EQ(BoxForDroppedFile("C:\\tunes.xm\\README"), 0);
+  EXPECT_EQ(BoxForDroppedFile("C:\\a.tga.bak"), 0);
 }
 
 TEST(BuildCommand, OptionsBecomeTheDialogsSettings) {

@@ -6,7 +6,8 @@ Sinewright's "Create" under Wine, read back with the tests' own PE resource read
 
 Cases: resources (what goes into an intro), messages (what sinebuild tells and its
 exit codes), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
-intro still runs and plays), create (Sinewright's save dialog and message).
+intro still runs and plays), dialog (the dialog's own tests on a screen), create
+(Sinewright driven from the keyboard as a user would).
 """
 import os
 import shutil
@@ -230,36 +231,97 @@ def packer_case(s, xm2wav, corpus, capture):
     compare_sound(capture, rendered_sound(xm2wav, module, s.work, 10))
 
 
-def create_case(s):
-    """Sinewright's "Create": the save dialog takes a typed path, the message follows,
-    and the intro holds what the empty boxes give."""
-    target = s.path("created")
-    for leftover in (target, target + ".exe"):
-        if os.path.exists(leftover):
-            os.remove(leftover)
-    process = start_wine([os.path.join(s.bin_dir, "Sinewright.exe")], s.env, s.path("sinewright.log"))
+class User:
+    """Keys and windows as a user meets them. No window manager runs, so the keyboard
+    goes where the test puts the focus."""
 
-    def window(title):
+    def __init__(self, env):
+        self.env = env
+
+    def tool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=120).stdout
+
+    def visible(self, title):
+        return self.tool("search", "--onlyvisible", "--name", "^%s$" % title.replace(".", "\\.")).split()
+
+    def window(self, title):
         found = []
-        wait_for(lambda: found.extend(subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title], env=s.env,
-                                                     capture_output=True, text=True).stdout.split()) or found, 120)
+        wait_for(lambda: found.extend(self.visible(title)) or found, 120)
         expect(found, "no window titled %r" % title)
         return found[0]
 
-    # No window manager runs, so the keyboard goes where the test puts the focus.
-    dialog = window("Save as")
-    subprocess.run(["xdotool", "windowfocus", "--sync", dialog, "type", "--delay", "50", windows_path(target)],
-                   env=s.env, timeout=120)
-    subprocess.run(["xdotool", "key", "Return"], env=s.env, timeout=60)
-    message = window("Sinewright")
-    expect(os.path.exists(target + ".exe"), "no intro before the message")
-    subprocess.run(["xdotool", "windowfocus", "--sync", message, "key", "Return"], env=s.env, timeout=60)
+    def focus(self, title):
+        self.tool("windowfocus", "--sync", self.window(title))
+
+    def keys(self, *keys):
+        for key in keys:
+            self.tool("key", "--delay", "100", key)
+
+    def type(self, text):
+        self.tool("type", "--delay", "50", text)
+
+
+def expect_end(process, what):
     try:
         process.wait(120)
     except subprocess.TimeoutExpired:
         process.kill()
-        fail("Sinewright did not end after the message")
-    expect(info_of(resources(target + ".exe")) == b"||0|0|0\0", "created intro's INFO")
+        fail("%s did not end Sinewright" % what)
+
+
+def dialog_case(s):
+    """The dialog's own behaviour in-process, on this screen, with a real template."""
+    tests = subprocess.run(["wine", os.path.join(s.bin_dir, "win32_dialog_tests.exe")], env=s.env, cwd=s.work,
+                           capture_output=True, text=True, timeout=600)
+    expect(tests.returncode == 0, "dialog tests:\n" + tests.stdout[-3000:])
+
+
+def create_case(s):
+    """A user types a title and a scroll text with bars, picks "Y axis wave.", "Close
+    on Mouse Click." and "Full Screen." with the keyboard, presses "Create", names
+    the intro in the save dialog and confirms the message; the intro holds exactly
+    those settings and runs. Enter and Esc leave the dialog open; "Exit" and the
+    close box end the program."""
+    user, target = User(s.env), s.path("typed")
+    for leftover in (target, target + ".exe"):
+        if os.path.exists(leftover):
+            os.remove(leftover)
+    builder = os.path.join(s.bin_dir, "Sinewright.exe")
+    process = start_wine([builder], s.env, s.path("sinewright.log"))
+    user.focus("Sinewright v0.1")
+    # Tab order is template order; the focus starts in the font box.
+    user.keys(*["Tab"] * 6)
+    user.type("MY|INTRO")
+    user.keys("Tab")
+    user.type("HELLO|SCENE")
+    user.keys(*["Tab"] * 3, "Down", "Down")  # icon "..", icon box, "Line." -> "Y axis wave."
+    user.keys("Tab", "space")  # "Close on Mouse Click."
+    user.keys("Tab", "space")  # "Execute Exporting Folder." off: no shell window
+    user.keys("Tab", "Tab", "Tab", "Down")  # "Execute Intro.", "Pack Intro [UPX]", "Window." -> "Full Screen."
+    user.keys("Return", "Escape")
+    expect(user.visible("Sinewright v0.1") and process.poll() is None, "Enter or Esc closed the dialog")
+    user.keys(*["Tab"] * 5, "space")  # round to "Create"
+    user.focus("Save as")
+    user.type(windows_path(target))
+    user.keys("Return")
+    user.focus("Sinewright")
+    expect(os.path.exists(target + ".exe"), "no intro when the message shows")
+    user.keys("Return")
+    expect(info_of(resources(target + ".exe")) == b"MY INTRO|HELLO SCENE|89|1|1\0",
+           "typed intro's INFO is %r" % info_of(resources(target + ".exe")))
+    user.focus("Sinewright v0.1")
+    user.keys("Tab", "space")  # from "Create" to "Exit"
+    expect_end(process, '"Exit"')
+
+    intro = start_wine([target + ".exe"], s.env, target + ".log")
+    user.window("MY INTRO")
+    user.keys("Escape")
+    intro.kill()
+
+    process = start_wine([builder], s.env, s.path("sinewright.log"))
+    user.focus("Sinewright v0.1")
+    user.keys("alt+F4")  # what the close box sends: SC_CLOSE, then WM_CLOSE
+    expect_end(process, "The close box")
 
 
 def main():
@@ -282,6 +344,8 @@ def main():
             packer_case(s, xm2wav, corpus, capture)
         elif case == "create":
             create_case(s)
+        elif case == "dialog":
+            dialog_case(s)
         else:
             fail("unknown case " + case)
     finally:
