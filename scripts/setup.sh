@@ -17,6 +17,7 @@ PACKAGES=(
   xvfb xdotool imagemagick icoutils
   libosmesa6-dev libglu1-mesa-dev
   libxmp-dev openmpt123
+  libfreetype-dev fonts-dejavu-core # the font maker and the demo font
 )
 # From the release's backports suite: Debian's own UPX, the packer the builder runs.
 BACKPORTS=(upx-ucl)

@@ -55,6 +55,7 @@ struct XmEnvelopeSpec {
 };
 
 struct XmInstrumentSpec {
+  std::string name; // empty: filler
   std::vector<XmSampleSpec> samples;
   uint8_t keymap[96] = {};
   XmEnvelopeSpec volumeEnvelope, panningEnvelope;
@@ -71,6 +72,7 @@ struct XmInstrumentSpec {
 };
 
 struct XmModuleSpec {
+  std::string name, trackerName; // empty: filler
   int channels = 1;
   std::vector<uint8_t> orders{0};
   uint16_t restartPosition = 0, flags = 1, tempo = 6, bpm = 125;
@@ -107,6 +109,13 @@ inline void put32(std::string &out, uint32_t v) {
 }
 inline uint32_t field(int64_t override, uint32_t derived) {
   return override >= 0 ? uint32_t(override) : derived;
+}
+
+// A fixed-width text field: the name padded with NULs, or all filler when there is none.
+inline std::string textField(const std::string &name, size_t width, char filler) {
+  std::string text = name.empty() ? std::string(width, filler) : name.substr(0, width);
+  text.resize(width, '\0');
+  return text;
 }
 
 inline std::string packCells(const XmPatternSpec &p) {
@@ -191,7 +200,7 @@ inline void writeInstrument(std::string &out, const XmInstrumentSpec &in) {
   const bool hasSamples = !in.samples.empty() || in.sampleCountField > 0;
   const uint32_t size = field(in.headerSizeField, hasSamples ? 263 : 33);
   put32(out, size);
-  out.append(22, 'I');
+  out += textField(in.name, 22, 'I');
   put8(out, 0);
   put16(out, field(in.sampleCountField, uint32_t(in.samples.size())));
   put32(out, in.sampleHeaderSizeField);
@@ -231,9 +240,9 @@ inline void writeInstrument(std::string &out, const XmInstrumentSpec &in) {
 inline std::string writeXm(const XmModuleSpec &m) {
   using namespace xmwriter;
   std::string out = "Extended Module: ";
-  out.append(20, 'M');
+  out += textField(m.name, 20, 'M');
   put8(out, 0x1A);
-  out.append(20, 'T');
+  out += textField(m.trackerName, 20, 'T');
   put16(out, 0x0104);
   put32(out, m.headerSize);
   put16(out, field(m.songLengthField, uint32_t(m.orders.size())));

@@ -6,15 +6,7 @@ xm2wav=$1
 corpus=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if ! "$@"; then
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/../common/checks.sh"
 
 song=$(ls "$corpus"/music/*.xm | head -1)
 
