@@ -4,25 +4,29 @@ NATIVE := build/native
 WIN32 := build/win32
 JOBS ?= $(shell nproc)
 
-.PHONY: test setup native win32 test-native test-win32 clean
+.PHONY: demo test setup native win32 test-native test-win32 clean
 
-test: setup native win32 test-native test-win32
+# The builds depend on the setup, so `make -j` never builds while packages install.
+demo: native win32
+	python3 scripts/demo.py
+
+test: test-native test-win32
 
 setup:
 	bash scripts/setup.sh
 
-native:
+native: setup
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(NATIVE) -j$(JOBS)
 
-win32:
+win32: setup
 	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 	cmake --build $(WIN32) -j$(JOBS)
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j$(JOBS)
 
-test-win32: win32
+test-win32: win32 native
 	cd $(WIN32) && ctest --output-on-failure
 
 clean:

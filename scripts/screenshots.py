@@ -18,7 +18,7 @@ from wine_e2e import fail, free_display, start_wine, start_xvfb, stop_xvfb, wait
 def window_shot(env, title, program, picture, settle):
     """Starts `program`, waits for its window and `settle` seconds, and saves the
     window's part of the screen."""
-    process = start_wine([program], env, picture + ".log")
+    process = start_wine([program], env, os.path.join(os.path.dirname(env["WINEPREFIX"]), os.path.basename(picture) + ".log"))
     found = []
     if not wait_for(lambda: found.extend(subprocess.run(
             ["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title], env=env, capture_output=True,

@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""The demo: an intro built from the bundled assets with sinebuild, packed with the
+real UPX, then shown. With a display (DISPLAY set) it runs there under Wine until Esc;
+without one it runs for 10 seconds on an Xvfb screen of its own, and the screen and
+the sound it played are saved beside it.
+
+    scripts/demo.py [OUT_DIR]     (default out/demo; `make demo` builds first)
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+from wine_e2e import (BLOCK_BYTES, capture_environment, fail, free_display, start_wine, start_xvfb,  # noqa: E402
+                      stop_xvfb, wait_for, windows_path, wine_environment, wine_prefix)
+
+BIN = os.path.join(ROOT, "build", "win32", "bin")
+ASSETS = os.path.join(ROOT, "assets")
+TITLE = "SINESTAGE"
+SCROLL_TEXT = ("WELCOME TO SINESTAGE ... A TINY INTRO WITH A STARFIELD, A SINE SCROLLER AND ITS OWN XM PLAYER ... "
+               "MADE WITH SINEWRIGHT ... GREETINGS TO EVERYONE WHO STILL WRITES INTROS!      ")
+SHOW_SECONDS = 10
+
+
+def build_intro(out, env):
+    """Writes and packs the intro; returns its path."""
+    intro = os.path.join(out, "intro.exe")
+    built = subprocess.run(["wine", os.path.join(BIN, "sinebuild.exe"), "--out", windows_path(intro), "--title", TITLE,
+                            "--text", SCROLL_TEXT, "--scroll", "y", "--font", windows_path(os.path.join(ASSETS, "font.tga")),
+                            "--music", windows_path(os.path.join(ASSETS, "demo.xm")), "--icon",
+                            windows_path(os.path.join(ASSETS, "intro.ico")), "--strict"],
+                           env=env, capture_output=True, text=True, timeout=600)
+    sys.stderr.write(built.stderr)
+    if built.returncode != 0:
+        fail("sinebuild could not write the demo intro")
+    unpacked = os.path.getsize(intro)
+    # The packer as the builder runs it: the intro's path and no switch.
+    packed = subprocess.run(["upx", "-q", intro], capture_output=True, text=True, timeout=600)
+    if packed.returncode != 0:
+        fail("upx: " + (packed.stderr or packed.stdout).strip())
+    print("%s: %d bytes, %d packed with UPX" % (intro, unpacked, os.path.getsize(intro)))
+    return intro
+
+
+def show_on_display(intro, env):
+    print("showing the intro on %s; press Esc to end it" % env["DISPLAY"])
+    subprocess.run(["wine", intro], env=env)
+
+
+def wav_file(path, raw):
+    frames = len(raw) // 4
+    header = struct.pack("<4sI4s4sIHHIIHH4sI", b"RIFF", 36 + 4 * frames, b"WAVE", b"fmt ", 16, 1, 2, 48000,
+                         48000 * 4, 4, 16, b"data", 4 * frames)
+    with open(path, "wb") as f:
+        f.write(header + raw[:4 * frames])
+
+
+def show_offscreen(intro, out, work):
+    """Runs the intro for a while on an Xvfb screen; saves what it showed and played."""
+    display = free_display()
+    capture = os.path.join(work, "capture.raw")
+    if os.path.exists(capture):
+        os.remove(capture)
+    env = capture_environment(work, display, capture)
+    xvfb = start_xvfb(display, "1024x768x24")
+    wine_prefix("start", env)
+    process = start_wine([intro], env, os.path.join(work, "intro.log"))
+    try:
+        shown = wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % TITLE],
+                                                env=env, capture_output=True).returncode == 0, 180)
+        if not shown:
+            fail("the demo intro showed no window")
+        time.sleep(SHOW_SECONDS)
+        screenshot = os.path.join(out, "screenshot.png")
+        subprocess.run(["import", "-display", display, "-window", "root", "-crop", "800x600+112+84", "+repage",
+                        screenshot], env=env, check=True, timeout=60)
+    finally:
+        wine_prefix("stop", env, check=False)
+        process.wait(60)
+        stop_xvfb(xvfb)
+    with open(capture, "rb") as f:
+        raw = f.read()
+    sound = os.path.join(out, "sound.wav")
+    wav_file(sound, raw[:len(raw) // BLOCK_BYTES * BLOCK_BYTES])
+    print("screenshot: %s" % screenshot)
+    print("sound: %s (%.1f s)" % (sound, len(raw) // BLOCK_BYTES * BLOCK_BYTES / (48000 * 4)))
+
+
+def main():
+    out = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "out", "demo"))
+    work = os.path.join(out, "work")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    env = wine_environment(work, os.environ.get("DISPLAY", ""))
+    wine_prefix("start", env)
+    try:
+        intro = build_intro(out, env)
+        if os.environ.get("DISPLAY"):
+            show_on_display(intro, env)
+    finally:
+        wine_prefix("stop", env, check=False)
+    if not os.environ.get("DISPLAY"):
+        show_offscreen(intro, out, work)
+
+
+if __name__ == "__main__":
+    main()
