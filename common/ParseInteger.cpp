@@ -28,13 +28,16 @@ int32_t ParseInteger(const char *text, int32_t length) {
     hex = true;
     i += 2;
   }
-  const uint32_t limit = hex ? 0x0FFFFFFFu : 214748364u;
+  // Hexadecimal takes all 32 bits; decimal stops before the digit that would leave
+  // the range of its sign, so "2147483648" reads as 214748364, not as a wrapped value.
+  const uint32_t limit = hex ? 0xFFFFFFFFu : negative ? 2147483648u : 2147483647u;
+  const uint32_t base = hex ? 16u : 10u;
   uint32_t value = 0;
   for (; i < length; ++i) {
     int digit = DigitValue(text[i], hex);
-    if (digit < 0 || value > limit)
+    if (digit < 0 || value > (limit - uint32_t(digit)) / base)
       break;
-    value = value * (hex ? 16u : 10u) + uint32_t(digit);
+    value = value * base + uint32_t(digit);
   }
   return negative ? int32_t(0u - value) : int32_t(value);
 }

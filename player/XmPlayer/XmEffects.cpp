@@ -13,6 +13,21 @@ const uint8_t waveformTable[32] = {0,   12,  25,  37,  49,  60,  71,  81,  90,  
 uint8_t high(uint8_t value) { return value >> 4; }
 uint8_t low(uint8_t value) { return value & 15; }
 
+// Pitch and volume-column panning slides have no bound of their own and may run for
+// hours of play. Far beyond what can sound different (every period above the bound
+// plays at 0 Hz, every one below 0 at the lowest frequency; the final panning is cut
+// to 0..255), they stop, so the arithmetic on them stays defined.
+constexpr int32_t PeriodBound = 1 << 30;
+constexpr int32_t PanningBound = 1 << 24;
+
+int32_t within(int64_t value, int32_t bound) {
+  return int32_t(value < -bound ? -bound : value > bound ? bound : value);
+}
+
+void movePeriod(ReplayChannel &channel, int32_t amount) {
+  channel.period = within(int64_t(channel.period) + amount, PeriodBound);
+}
+
 // Stores a non-zero parameter; zero reuses what was stored before.
 void remember(uint8_t &memory, uint8_t value) {
   if (value)
@@ -101,17 +116,17 @@ void checkSampleOffset(ReplayChannel &channel, const XmSample &sample) {
 }
 
 void setPanning(ReplayChannel &channel, int32_t panning) {
-  channel.panning = panning;
+  channel.panning = within(panning, PanningBound);
   channel.updateFlags |= UpdatePanning;
 }
 
 void extraFinePortamento(ReplayChannel &channel, uint8_t parameter) {
   if (high(parameter) == 1) {
     remember(channel.extraFinePortaUp, low(parameter));
-    channel.period -= channel.extraFinePortaUp;
+    movePeriod(channel, -channel.extraFinePortaUp);
   } else if (high(parameter) == 2) {
     remember(channel.extraFinePortaDown, low(parameter));
-    channel.period += channel.extraFinePortaDown;
+    movePeriod(channel, channel.extraFinePortaDown);
   }
 }
 
@@ -127,11 +142,11 @@ void extendedRowEffect(EffectContext &context) {
   switch (high(context.cell.parameter)) {
   case 0x1:
     remember(channel.finePortaUp, y);
-    channel.period -= 4 * channel.finePortaUp;
+    movePeriod(channel, -4 * channel.finePortaUp);
     break;
   case 0x2:
     remember(channel.finePortaDown, y);
-    channel.period += 4 * channel.finePortaDown;
+    movePeriod(channel, 4 * channel.finePortaDown);
     break;
   case 0x4: channel.waveControl = (channel.waveControl & 0xF0) | y; break;
   case 0x5:
@@ -205,7 +220,7 @@ void arpeggio(EffectContext &context) {
 }
 
 void slidePeriod(ReplayChannel &channel, int32_t amount) {
-  channel.period += amount;
+  movePeriod(channel, amount);
   channel.periodDelta = 0;
   channel.updateFlags |= UpdatePitch;
 }

@@ -131,6 +131,10 @@ TEST(ParseInteger, HexadecimalPrefixes) {
 TEST(ParseInteger, StopsBeforeOverflow) {
   EXPECT_EQ(Parse("2147483647"), INT32_MAX);
   EXPECT_EQ(Parse("21474836470"), INT32_MAX);
+  // The last digit that would leave the range of its sign is not taken.
+  EXPECT_EQ(Parse("2147483648"), 214748364);
+  EXPECT_EQ(Parse("-2147483648"), INT32_MIN);
+  EXPECT_EQ(Parse("-2147483649"), -214748364);
   EXPECT_EQ(Parse("99999999999"), 999999999);
   EXPECT_EQ(Parse("$123456789"), 0x12345678);
   EXPECT_EQ(Parse("0xFFFFFFFF0"), -1);

@@ -63,6 +63,26 @@ TEST_F(Effects, PortamentoUpStopsAtPeriodOneAndDownHasNoLimit) {
   EXPECT_EQ(channel().period, 1 + 5 * 1020);
 }
 
+// Hours of sliding in one direction end at bounds far past anything audible instead of
+// overflowing: the period plays at 0 Hz there, and the panning is sent as 255.
+TEST_F(Effects, EndlessSlidesStopFarPastTheAudibleRange) {
+  setEffect(1, 0x2, 0xFF);
+  setEffect(2, 0xE, 0x1F);
+  cell(0, 3, 0).volume = 0xEF;
+  runRows(1);
+  channel().period = INT32_MAX - 100;
+  runRows(1);
+  EXPECT_EQ(channel().period, 1 << 30);
+  EXPECT_EQ(voices[0].stepInteger | voices[0].stepFraction, 0u);
+  channel().period = INT32_MIN + 10;
+  runRows(1);
+  EXPECT_EQ(channel().period, -(1 << 30));
+  channel().panning = (1 << 24) - 5;
+  runRows(1);
+  EXPECT_EQ(channel().panning, 1 << 24);
+  EXPECT_EQ(voices[0].finalPanning, 255);
+}
+
 TEST_F(Effects, TonePortamentoSlidesToTheNoteKeepsItsSpeedAndDoesNotRetrigger) {
   cell(0, 1, 0) = XmCell{61, 0, 0, 0x3, 0x05};
   setEffect(2, 0x3, 0x00);
