@@ -15,7 +15,7 @@ import time
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-from wine_e2e import (BLOCK_BYTES, capture_environment, fail, free_display, start_wine, start_xvfb,  # noqa: E402
+from wine_e2e import (BLOCK_BYTES, capture_environment, fail, start_wine, start_xvfb,  # noqa: E402
                       stop_xvfb, wait_for, windows_path, wine_environment, wine_prefix)
 
 BIN = os.path.join(ROOT, "build", "win32", "bin")
@@ -61,12 +61,11 @@ def wav_file(path, raw):
 
 def show_offscreen(intro, out, work):
     """Runs the intro for a while on an Xvfb screen; saves what it showed and played."""
-    display = free_display()
     capture = os.path.join(work, "capture.raw")
     if os.path.exists(capture):
         os.remove(capture)
+    xvfb, display = start_xvfb("1024x768x24")
     env = capture_environment(work, display, capture)
-    xvfb = start_xvfb(display, "1024x768x24")
     wine_prefix("start", env)
     process = start_wine([intro], env, os.path.join(work, "intro.log"))
     try:

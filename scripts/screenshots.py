@@ -12,7 +12,7 @@ import time
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-from wine_e2e import fail, free_display, start_wine, start_xvfb, stop_xvfb, wait_for, wine_environment, wine_prefix  # noqa: E402
+from wine_e2e import fail, start_wine, start_xvfb, stop_xvfb, wait_for, wine_environment, wine_prefix  # noqa: E402
 
 
 def window_shot(env, title, program, picture, settle):
@@ -39,9 +39,8 @@ def main():
     docs = sys.argv[2] if len(sys.argv) > 2 else os.path.join(ROOT, "docs")
     work = os.path.join(ROOT, "build", "screenshots")
     os.makedirs(work, exist_ok=True)
-    display = free_display()
+    xvfb, display = start_xvfb("1024x768x24")
     env = wine_environment(work, display)
-    xvfb = start_xvfb(display, "1024x768x24")
     wine_prefix("start", env)
     try:
         window_shot(env, "Sinewright v0.1", os.path.join(bin_dir, "Sinewright.exe"),

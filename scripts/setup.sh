@@ -130,15 +130,20 @@ fetch_qemu() {
   rm -rf "$work"
 }
 
+# The handler goes in under a name of its own: a handler that another installation
+# registered is never touched, and the newest registration is the one the kernel
+# tries first.
+HANDLER=sinestage-i386
+
 register_qemu() {
   local fs=/proc/sys/fs/binfmt_misc
   [ -e $fs/register ] || mount -t binfmt_misc binfmt_misc $fs
-  if [ -e $fs/qemu-i386 ]; then
-    grep -q "interpreter $QEMU_BIN" $fs/qemu-i386 && return 0
-    echo -1 >$fs/qemu-i386
+  if [ -e $fs/$HANDLER ]; then
+    grep -q "interpreter $QEMU_BIN" $fs/$HANDLER && return 0
+    echo -1 >$fs/$HANDLER
   fi
   log "registering $QEMU_BIN for i386 programs"
-  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$QEMU_BIN"':F' >$fs/register
+  printf '%s' ":$HANDLER:M::"'\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$QEMU_BIN"':F' >$fs/register
 }
 
 ensure_i386() {

@@ -97,21 +97,19 @@ def record_loaded_files(env, record):
         f.writelines(path + "\n" for path in sorted(files) if path.startswith("/"))
 
 
-def free_display():
-    """A display number that no X server of this machine holds now."""
-    number = 100
-    while os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
-        number += 1
-    return ":%d" % number
-
-
-def start_xvfb(display, screen):
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", screen, "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X" + display[1:]), 20):
-        xvfb.terminate()
-        fail("Xvfb did not start on " + display)
-    return xvfb
+def start_xvfb(screen):
+    """An Xvfb screen on a display number it finds free itself; returns the server and
+    the display's name."""
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", screen, "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write,))
+    os.close(write)
+    with os.fdopen(read) as announced:
+        number = announced.readline().strip()
+    if not number:
+        xvfb.wait(10)
+        fail("Xvfb did not start")
+    return xvfb, ":" + number
 
 
 def stop_xvfb(xvfb):

@@ -2,7 +2,7 @@
 """The builders as their users meet them: intros written by sinebuild and by
 Sinewright's "Create" under Wine, read back with the tests' own PE resource reader.
 
-    builder_e2e.py CASE BIN_DIR WORK_DIR XM2WAV CORPUS DISPLAY_NUMBER
+    builder_e2e.py CASE BIN_DIR WORK_DIR XM2WAV CORPUS
 
 Cases: resources (what goes into an intro), messages (what sinebuild tells and its
 exit codes), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
@@ -325,15 +325,14 @@ def create_case(s):
 
 
 def main():
-    case, bin_dir, work, xm2wav, corpus, display = sys.argv[1:7]
+    case, bin_dir, work, xm2wav, corpus = sys.argv[1:6]
     work = os.path.join(work, case)
     os.makedirs(work, exist_ok=True)
     capture = os.path.join(work, "capture.raw")
     if os.path.exists(capture):
         os.remove(capture)
-    display = ":" + display
+    xvfb, display = start_xvfb("1024x768x24")
     env = capture_environment(work, display, capture) if case == "packer" else wine_environment(work, display)
-    xvfb = start_xvfb(display, "1024x768x24")
     s = Session(bin_dir, work, env)
     try:
         if case == "resources":

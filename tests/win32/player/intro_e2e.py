@@ -2,7 +2,7 @@
 """Runs a real intro under Wine on an Xvfb screen of its own and checks what a user
 meets: where the window opens, its caption, what it shows, and how it ends.
 
-    intro_e2e.py CASE BIN_DIR WORK_DIR DISPLAY_NUMBER
+    intro_e2e.py CASE BIN_DIR WORK_DIR
 
 BIN_DIR holds Sinestage.exe and make_intro.exe. The cases share one Wine prefix in
 WORK_DIR whose server is restarted for each case, because Wine's desktop takes its
@@ -21,11 +21,11 @@ TAN_HALF_FOV = 0.41421356  # tan(22.5 degrees)
 
 
 class Session:
-    def __init__(self, case, bin_dir, work, display, screen):
-        self.case, self.bin_dir, self.work, self.display = case, bin_dir, work, display
+    def __init__(self, case, bin_dir, work, screen):
+        self.case, self.bin_dir, self.work = case, bin_dir, work
         os.makedirs(work, exist_ok=True)
-        self.env = wine_environment(work, display)
-        self.xvfb = start_xvfb(display, screen)
+        self.xvfb, self.display = start_xvfb(screen)
+        self.env = wine_environment(work, self.display)
         wine_prefix("stop", self.env)
         wine_prefix("start", self.env)
         self.font = os.path.join(work, "font.tga")
@@ -213,10 +213,10 @@ def click_case(s):
 
 
 def main():
-    case, bin_dir, work, display = sys.argv[1:5]
+    case, bin_dir, work = sys.argv[1:4]
     screens = {"window_1366": (1366, 768), "window_1024": (1024, 768)}
     size = screens.get(case, (1366, 768))
-    s = Session(case, bin_dir, work, ":" + display, "%dx%dx24" % size)
+    s = Session(case, bin_dir, work, "%dx%dx24" % size)
     try:
         if case in screens:
             window_case(s, size, "SINE")

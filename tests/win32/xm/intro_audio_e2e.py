@@ -36,15 +36,14 @@ def play_intro(bin_dir, module, work, env, capture):
 
 
 def main():
-    bin_dir, xm2wav, module, work, display = sys.argv[1:6]
-    display = ":" + display
+    bin_dir, xm2wav, module, work = sys.argv[1:5]
     os.makedirs(work, exist_ok=True)
     capture = os.path.join(work, "capture.raw")
     if os.path.exists(capture):
         os.remove(capture)
     expected = rendered_sound(xm2wav, module, work, SECONDS)
+    xvfb, display = start_xvfb("1024x768x24")
     env = capture_environment(work, display, capture)
-    xvfb = start_xvfb(display, "1024x768x24")
     try:
         play_intro(bin_dir, module, work, env, capture)
     finally:
