@@ -2,15 +2,17 @@
 # nothing else (it installs packages as root).
 NATIVE := build/native
 WIN32 := build/win32
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test setup native win32 test-native test-win32 clean
+.PHONY: demo test setup native win32 test-native test-win32 fuzz-build fuzz test-fuzz clean
 
 # The builds depend on the setup, so `make -j` never builds while packages install.
 demo: native win32
 	python3 scripts/demo.py
 
-test: test-native test-win32
+test: test-native test-win32 test-fuzz
 
 setup:
 	bash scripts/setup.sh
@@ -28,6 +30,17 @@ test-native: native
 
 test-win32: win32 native
 	cd $(WIN32) && ctest --output-on-failure
+
+# libFuzzer targets (clang); findings land in fuzz/findings/<target>/.
+fuzz-build: setup
+	cmake -S fuzz -B $(FUZZ) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ) -j$(JOBS)
+
+fuzz: fuzz-build
+	bash fuzz/run_fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
+
+test-fuzz: fuzz-build
+	bash fuzz/run_fuzzers.sh $(FUZZ) 20
 
 clean:
 	rm -rf build out

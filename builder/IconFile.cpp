@@ -39,13 +39,19 @@ IcoProblem ParseIconFile(const uint8_t *bytes, size_t size, Ico &icon) {
   read.Reserved = Word(bytes);
   read.Type = Word(bytes + 2);
   read.Count = count;
+  uint64_t imageBytes = 0;
   for (size_t i = 0; i < count; ++i) {
     const IcoEntry entry = ReadEntry(bytes + HeaderBytes + FileEntryBytes * i);
     if (!InsideFile(entry, size))
       return IcoProblem::ImagePastEnd;
+    imageBytes += entry.ImageSize;
     read.Entries.push_back(entry);
-    read.Images.emplace_back(bytes + entry.ImageOffset, bytes + entry.ImageOffset + entry.ImageSize);
   }
+  // Every entry of a 1 MiB file may name the whole file: copied, that is 64 GiB.
+  if (imageBytes > MaxIconFileBytes)
+    return IcoProblem::ImagesLargerThanAnyIcon;
+  for (const IcoEntry &entry : read.Entries)
+    read.Images.emplace_back(bytes + entry.ImageOffset, bytes + entry.ImageOffset + entry.ImageSize);
   icon = std::move(read);
   return IcoProblem::None;
 }
@@ -58,6 +64,7 @@ const char *DescribeIcoProblem(IcoProblem problem) {
     return "its image count promises more directory entries than the file holds";
   case IcoProblem::ImagePastEnd: return "an image's size or offset reaches past the end of the file";
   case IcoProblem::LargerThanAnyIcon: return "the file is larger than any icon (64 MiB)";
+  case IcoProblem::ImagesLargerThanAnyIcon: return "its images add up to more than any icon holds (64 MiB)";
   }
   return "";
 }

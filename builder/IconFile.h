@@ -37,11 +37,19 @@ struct IcoExe {
 
 // Why an icon file cannot be used. An icon whose directory promises more than the
 // file holds is refused whole: the intro never gets bytes from outside the file.
-enum class IcoProblem { None, ShorterThanHeader, DirectoryPastEnd, ImagePastEnd, LargerThanAnyIcon };
+enum class IcoProblem {
+  None,
+  ShorterThanHeader,
+  DirectoryPastEnd,
+  ImagePastEnd,
+  LargerThanAnyIcon,
+  ImagesLargerThanAnyIcon,
+};
 
 // Far beyond any real icon (65,535 images of 256 x 256 pixels in 32 bits would be
-// 16 GiB): a bigger file is refused before it is read, not allowed to exhaust the
-// builder's memory.
+// 16 GiB): a bigger file is refused before it is read, and so are images that add up
+// to more (entries may share bytes, which are copied apart), not allowed to exhaust
+// the builder's memory.
 constexpr size_t MaxIconFileBytes = size_t(64) << 20;
 
 // Reads the header, the entries and their images. The reserved and type words are

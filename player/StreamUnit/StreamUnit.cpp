@@ -5,6 +5,10 @@
 
 namespace {
 bool FitsInt32(int64_t value) { return value >= INT32_MIN && value <= INT32_MAX; }
+
+// A memory stream's position is an unlimited 32-bit field: moving it past either end
+// of the range wraps round instead of overflowing.
+int32_t WrappedSum(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
 } // namespace
 
 // Only string streams can change their size; for the others a size request is
@@ -86,8 +90,8 @@ int32_t TCustomMemoryStream::Read(void *buffer, int32_t count) {
 int32_t TCustomMemoryStream::Seek(int32_t offset, uint16_t origin) {
   switch (origin) {
   case soBeginning: Position = offset; break;
-  case soCurrent: Position += offset; break;
-  case soEnd: Position = Size + offset; break;
+  case soCurrent: Position = WrappedSum(Position, offset); break;
+  case soEnd: Position = WrappedSum(Size, offset); break;
   default: break;
   }
   return Position;

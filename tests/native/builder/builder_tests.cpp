@@ -109,6 +109,30 @@ TEST(IconFile, PromisesBeyondTheFileAreRefusedWhole) {
   EXPECT_TRUE(icon.Entries.empty() && icon.Images.empty());
 }
 
+// A 1 MiB file whose entries all name the whole file: each copy is a megabyte more.
+TEST(IconFile, EntriesSharingBytesMayAddUpTo64MiBAndNoMore) {
+  const auto sharedImages = [](uint32_t count) {
+    const uint32_t fileBytes = 1u << 20;
+    std::string out;
+    put16(out, 0);
+    put16(out, 1);
+    put16(out, count);
+    for (uint32_t i = 0; i < count; ++i) {
+      out += std::string("\x10\x10\0\0", 4);
+      put16(out, 1);
+      put16(out, 32);
+      put32(out, fileBytes);
+      put32(out, 0);
+    }
+    out.resize(fileBytes, '\0');
+    return out;
+  };
+  Ico icon;
+  EXPECT_EQ(Parse(sharedImages(64), icon), IcoProblem::None);
+  EXPECT_EQ(Parse(sharedImages(65), icon), IcoProblem::ImagesLargerThanAnyIcon);
+  EXPECT_TRUE(icon.Images.empty());
+}
+
 TEST(Paths, FolderExtensionAndThePackersCommandLine) {
   EXPECT_EQ(FolderOf("C:\\My Tools\\Sinewright.exe"), "C:\\My Tools\\");
   EXPECT_EQ(FolderOf("intro.exe"), "");

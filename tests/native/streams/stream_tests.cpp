@@ -98,6 +98,19 @@ TEST(MemoryStream, SeekIsUnlimitedAndUnknownOriginKeepsPosition) {
   EXPECT_EQ(s.Seek(100, 7), -4);
 }
 
+// A hostile offset moves the position round the 32-bit range, never into overflow.
+TEST(MemoryStream, SeekPastTheInt32RangeWrapsRound) {
+  TMemoryBytes s("abcdef");
+  char buf[4] = "---";
+  s.Seek(2, soBeginning);
+  EXPECT_EQ(s.Seek(INT32_MAX, soCurrent), INT32_MIN + 1);
+  EXPECT_EQ(s.Read(buf, 3), 0);
+  EXPECT_EQ(s.Seek(INT32_MAX, soCurrent), 0);
+  EXPECT_EQ(s.Seek(INT32_MAX - 1, soEnd), INT32_MIN + 4);
+  EXPECT_EQ(s.Read(buf, 3), 0);
+  EXPECT_EQ(std::string(buf, 3), "---");
+}
+
 TEST(MemoryStream, BaseSetSizeChangesNothing) {
   TMemoryBytes s("abcdef");
   s.SetSize(2);

@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdio>
+#include <cstdlib>
+
+// A broken invariant ends the run as a crash, so libFuzzer keeps the input.
+#define FUZZ_CHECK(condition)                                                                                \
+  do {                                                                                                       \
+    if (!(condition)) {                                                                                      \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                     \
+      std::abort();                                                                                          \
+    }                                                                                                        \
+  } while (0)
