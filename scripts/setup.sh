@@ -11,6 +11,7 @@ set -euo pipefail
 # wine_packages_named checks this list against what Wine really loads.
 PACKAGES=(
   cmake make g++ clang googletest libgtest-dev libbenchmark-dev
+  libclang-rt-14-dev # the sanitizer and libFuzzer runtimes, which clang only recommends
   g++-mingw-w64-i686 mingw-w64-tools
   wine wine32:i386 libasound2:i386
   libgl1:i386 libgl1-mesa-dri:i386 # Wine's OpenGL: the GLX loader and Mesa's drivers
