@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686 mingw-w64-tools
   wine wine32:i386 libasound2:i386
   libgl1:i386 libgl1-mesa-dri:i386 # Wine's OpenGL: the GLX loader and Mesa's drivers
-  xvfb xdotool imagemagick icoutils
+  xvfb xdotool imagemagick icoutils python3
   libosmesa6-dev libglu1-mesa-dev
   libxmp-dev openmpt123
   libfreetype-dev fonts-dejavu-core # the font maker and the demo font
