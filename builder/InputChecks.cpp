@@ -1,10 +1,10 @@
 #include "InputChecks.h"
 
 #include "FileBytes.h"
-#include "FontTexture.h"
 #include "IconFile.h"
 #include "ModuleSource.h"
 #include "SongArena.h"
+#include "TgaImage.h"
 #include "XmRejectionText.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The font's TGA decoder: any bytes decode to a complete picture or to nothing.
 #include <cstdint>
 
-#include "FontTexture.h"
+#include "TgaImage.h"
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -75,7 +75,7 @@ TByteString UpperAscii(const TByteString &text) {
   return upper;
 }
 
-void DrawStarSpeeds() {
+void PickStarSpeeds() {
   for (float &speed : StarSpeed)
     speed = RandomSpeed();
 }

@@ -33,7 +33,7 @@ TByteString UpperAscii(const TByteString &text);
 
 // Starting values, in the order the scene's set-up needs them: the star speeds are
 // the run's first random numbers.
-void DrawStarSpeeds();
+void PickStarSpeeds();
 void StartScroller();
 
 // The wave value for a phase, which may be negative or past the table's end.

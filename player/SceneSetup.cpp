@@ -16,7 +16,7 @@ void SetProjection(int32_t width, int32_t height) {
 
 // Glyph transparency comes from the alpha test alone; blending stays off.
 void InitScene() {
-  DrawStarSpeeds();
+  PickStarSpeeds();
   glClearColor(0, 0, 0, 0);
   glShadeModel(GL_SMOOTH);
   glClearDepth(1.0);

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "FontTexture.h"
+#include "TgaImage.h"
 
 // tgafont runs as its users run it, and its pictures are read back with the player's
 // own decoder.

@@ -16,7 +16,7 @@ void RunFrames(int count) {
 
 TEST(SceneMotion, StarSpeedsAreTheRunsFirst256RandomNumbers) {
   ResetSceneMotion();
-  DrawStarSpeeds();
+  PickStarSpeeds();
   // RandomBelow(100) from seed 0 gives 0, 3, 86, 20, 27, 67, 31, 16, ... and 45 as the 256th.
   const float first[] = {0, 0.003f, 0.086f, 0.020f, 0.027f, 0.067f, 0.031f, 0.016f};
   for (int k = 0; k < 8; k++)
@@ -31,7 +31,7 @@ TEST(SceneMotion, StarSpeedsAreTheRunsFirst256RandomNumbers) {
 
 TEST(SceneMotion, StarsFlyAlongTheCentreLineUntilTheyRestart) {
   ResetSceneMotion();
-  DrawStarSpeeds();
+  PickStarSpeeds();
   RunFrames(3);
   EXPECT_EQ(Stars[2].x, 0);
   EXPECT_EQ(Stars[2].z, 0);
@@ -45,7 +45,7 @@ TEST(SceneMotion, StarsFlyAlongTheCentreLineUntilTheyRestart) {
 
 TEST(SceneMotion, RestartingStarDrawsSpeedThenXThenZ) {
   ResetSceneMotion();
-  DrawStarSpeeds();
+  PickStarSpeeds();
   // Star 2 (speed 0.086) is the fastest of the first few; it reaches 10 in frame 117.
   int frames = 0;
   float y = 0;

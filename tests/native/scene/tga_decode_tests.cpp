@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "FontTexture.h"
+#include "TgaImage.h"
 #include "TgaBytes.h"
 
 using tga::Pixel;
