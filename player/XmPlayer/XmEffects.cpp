@@ -20,12 +20,12 @@ uint8_t low(uint8_t value) { return value & 15; }
 constexpr int32_t PeriodBound = 1 << 30;
 constexpr int32_t PanningBound = 1 << 24;
 
-int32_t within(int64_t value, int32_t bound) {
-  return int32_t(value < -bound ? -bound : value > bound ? bound : value);
-}
+// Values stay within their bound and a step is at most a few thousand, so the sums
+// below never leave 32 bits.
+int32_t within(int32_t value, int32_t bound) { return value < -bound ? -bound : value > bound ? bound : value; }
 
 void movePeriod(ReplayChannel &channel, int32_t amount) {
-  channel.period = within(int64_t(channel.period) + amount, PeriodBound);
+  channel.period = within(channel.period + amount, PeriodBound);
 }
 
 // Stores a non-zero parameter; zero reuses what was stored before.

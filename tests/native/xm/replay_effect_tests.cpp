@@ -70,11 +70,11 @@ TEST_F(Effects, EndlessSlidesStopFarPastTheAudibleRange) {
   setEffect(2, 0xE, 0x1F);
   cell(0, 3, 0).volume = 0xEF;
   runRows(1);
-  channel().period = INT32_MAX - 100;
+  channel().period = (1 << 30) - 100;
   runRows(1);
   EXPECT_EQ(channel().period, 1 << 30);
   EXPECT_EQ(voices[0].stepInteger | voices[0].stepFraction, 0u);
-  channel().period = INT32_MIN + 10;
+  channel().period = -(1 << 30) + 10;
   runRows(1);
   EXPECT_EQ(channel().period, -(1 << 30));
   channel().panning = (1 << 24) - 5;
