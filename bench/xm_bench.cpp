@@ -13,7 +13,9 @@
 #include "ModuleSource.h"
 #include "SongArena.h"
 #include "XmLoader.h"
+#include "XmMixer.h"
 #include "XmRender.h"
+#include "XmState.h"
 #include "XmWriter.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include "FileDialog.h"
 #include "IconResources.h"
 #include "PostBuild_win32.h"
+#include "ResourceBytes_win32.h"
 
 namespace {
 constexpr DWORD ArchiveAttribute = 0x20;
@@ -46,17 +47,15 @@ bool FileReadable(const char *path) {
 }
 
 bool WritePlayerCopy(int resourceId, int resourceType, const char *outputPath) {
-  HRSRC info = FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(resourceType));
-  HGLOBAL data = info ? LoadResource(nullptr, info) : nullptr;
-  const void *bytes = data ? LockResource(data) : nullptr;
-  if (!bytes)
+  const ResourceBytes player = FindResourceBytes(nullptr, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(resourceType));
+  if (!player.data)
     return false;
   HANDLE file = CreateFileA(outputPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                             ArchiveAttribute, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return false;
   DWORD written = 0;
-  WriteFile(file, bytes, SizeofResource(nullptr, info), &written, nullptr);
+  WriteFile(file, player.data, player.size, &written, nullptr);
   CloseHandle(file);
   return true;
 }

@@ -5,6 +5,7 @@
 #include "XmLoader.h"
 #include "XmOutput.h"
 #include "XmRender.h"
+#include "XmState.h"
 
 namespace {
 

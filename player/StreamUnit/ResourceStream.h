@@ -8,16 +8,7 @@
 class TResourceStream : public TCustomMemoryStream {
 public:
   TResourceStream(HMODULE module, const char *name, const char *type);
-  ~TResourceStream() override;
-  TResourceStream(const TResourceStream &) = delete;
-  TResourceStream &operator=(const TResourceStream &) = delete;
 
   // Resources are read-only: nothing is written and 0 bytes are reported.
   int32_t Write(const void *buffer, int32_t count) override;
-
-private:
-  void OpenResource(HMODULE module, const char *name, const char *type);
-
-  HRSRC ResourceInfo = nullptr;
-  HGLOBAL ResourceData = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "Limits.h"
+
 void openMemorySource(ModuleSource &source, const void *data, uint32_t size) {
   source.size = size;
   source.position = 0;
@@ -21,7 +23,7 @@ void openFileSource(ModuleSource &source, void *file, FileReadAt readAt) {
 
 static void readMemory(ModuleSource &source, uint8_t *destination, uint32_t count) {
   const int64_t available = int64_t(source.size) - source.position;
-  const int64_t n = count < available ? count : available;
+  const int64_t n = minOf<int64_t>(count, available);
   if (n > 0)
     std::memcpy(destination, source.base + source.position, size_t(n));
   source.position += count;
@@ -47,7 +49,7 @@ static void readFileWindowed(ModuleSource &source, uint8_t *destination, uint32_
   while (count > 0) {
     if (insideWindow(source)) {
       const uint32_t offset = uint32_t(source.position - source.windowStart);
-      const uint32_t n = count < FileWindowBytes - offset ? count : FileWindowBytes - offset;
+      const uint32_t n = minOf<uint32_t>(count, FileWindowBytes - offset);
       std::memcpy(destination, source.window + offset, n);
       destination += n;
       count -= n;

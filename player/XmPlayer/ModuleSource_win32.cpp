@@ -1,5 +1,7 @@
 #include "ModuleSource_win32.h"
 
+#include "ResourceBytes_win32.h"
+
 namespace {
 
 uint32_t readFileAt(void *file, uint32_t offset, void *destination, uint32_t count) {
@@ -14,9 +16,8 @@ uint32_t readFileAt(void *file, uint32_t offset, void *destination, uint32_t cou
 } // namespace
 
 void openResourceSource(ModuleSource &source, HMODULE module, const char *name) {
-  HRSRC resource = FindResourceA(module, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
-  const void *data = resource ? LoadResource(module, resource) : nullptr;
-  openMemorySource(source, data, data ? SizeofResource(module, resource) : 0);
+  const ResourceBytes resource = FindResourceBytes(module, name, RT_RCDATA);
+  openMemorySource(source, resource.data, resource.size);
 }
 
 void openFileSourceByPath(ModuleSource &source, const char *path) {

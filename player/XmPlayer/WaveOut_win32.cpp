@@ -1,7 +1,6 @@
 #include "WaveOut_win32.h"
 
 #include "XmOutput.h"
-#include "XmPlayerControl.h"
 
 HWAVEOUT waveOutHandle;
 
@@ -19,9 +18,9 @@ uint32_t playPositionBytes(void *) {
 
 void sleepMilliseconds(void *, uint32_t milliseconds) { Sleep(milliseconds); }
 
-DWORD WINAPI outputThreadMain(LPVOID) {
+DWORD WINAPI outputThreadMain(LPVOID songEnded) {
   const OutputDevice device{&playPositionBytes, &sleepMilliseconds, nullptr};
-  runOutputLoop(device, &endPlayedSong);
+  runOutputLoop(device, reinterpret_cast<SongEndHandler>(songEnded));
   return 0;
 }
 
@@ -30,11 +29,11 @@ DWORD WINAPI outputThreadMain(LPVOID) {
 void openWaveOut() {
   WAVEFORMATEX format = {};
   format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = 2;
+  format.nChannels = OutputChannels;
   format.nSamplesPerSec = OutputRate;
-  format.nAvgBytesPerSec = OutputRate * 4;
-  format.nBlockAlign = 4;
-  format.wBitsPerSample = 16;
+  format.nAvgBytesPerSec = OutputRate * OutputFrameBytes;
+  format.nBlockAlign = OutputFrameBytes;
+  format.wBitsPerSample = OutputSampleBits;
   if (waveOutOpen(&waveOutHandle, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
     waveOutHandle = nullptr;
 }
@@ -62,8 +61,8 @@ void closeWaveOut() {
   waveOutClose(device);
 }
 
-bool startOutputThread() {
-  outputThread = CreateThread(nullptr, 0, &outputThreadMain, nullptr, 0, nullptr);
+bool startOutputThread(SongEndHandler songEnded) {
+  outputThread = CreateThread(nullptr, 0, &outputThreadMain, reinterpret_cast<LPVOID>(songEnded), 0, nullptr);
   if (!outputThread)
     return false;
   SetThreadPriority(outputThread, THREAD_PRIORITY_TIME_CRITICAL);

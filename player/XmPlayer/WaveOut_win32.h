@@ -3,6 +3,8 @@
 
 #include <mmsystem.h>
 
+#include "XmOutput.h"
+
 // The wave-out device and the output thread (Windows only).
 
 // The device handle slot; startSong hands out its address.
@@ -17,7 +19,8 @@ bool playRing();
 // Clears the slot, then resets, unprepares and closes the device, if one is held.
 void closeWaveOut();
 
-// Starts the time-critical output thread; false when it could not be created.
-bool startOutputThread();
+// Starts the time-critical output thread, which calls `songEnded` when a play-once
+// song ends; false when it could not be created.
+bool startOutputThread(SongEndHandler songEnded);
 // Asks the output thread to end and waits for it, if one is held.
 void endOutputThread();

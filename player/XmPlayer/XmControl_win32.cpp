@@ -1,3 +1,5 @@
+#include "XmControl_win32.h"
+
 #include <windows.h>
 
 #include "ModuleSource_win32.h"
@@ -5,8 +7,8 @@
 #include "XmLoader.h"
 #include "XmOutput.h"
 #include "XmPlayer.h"
-#include "XmPlayerControl.h"
 #include "XmRender.h"
+#include "XmState.h"
 
 // startSong and stopSong: the song's private heap, the source, the device and the
 // output thread, acquired in order and released in reverse.
@@ -87,7 +89,7 @@ void *startSong(const void *source, uintptr_t lengthOrModule, uint32_t flags) {
     prepareRing();
     if (prefillRing()) {
       stopRequest.store(0);
-      if (playRing() && startOutputThread())
+      if (playRing() && startOutputThread(&endPlayedSong))
         return &waveOutHandle;
     }
   }

@@ -1,7 +1,11 @@
-#include "XmReplay.h"
+#include "XmEffects.h"
 
-// The effect column and the volume column: what each command does on the row tick
-// and on the later ticks of its row.
+#include "Limits.h"
+#include "XmEnvelopes.h"
+#include "XmPeriods.h"
+#include "XmState.h"
+
+// What each command does on the row tick and on the later ticks of its row.
 
 namespace {
 
@@ -22,7 +26,7 @@ constexpr int32_t PanningBound = 1 << 24;
 
 // Values stay within their bound and a step is at most a few thousand, so the sums
 // below never leave 32 bits.
-int32_t within(int32_t value, int32_t bound) { return value < -bound ? -bound : value > bound ? bound : value; }
+int32_t within(int32_t value, int32_t bound) { return clampTo(value, -bound, bound); }
 
 void movePeriod(ReplayChannel &channel, int32_t amount) {
   channel.period = within(channel.period + amount, PeriodBound);
@@ -65,15 +69,10 @@ void tremoloStep(ReplayChannel &channel) {
 
 void tonePortamentoStep(ReplayChannel &channel) {
   const int32_t speed = 4 * channel.tonePortaSpeed;
-  if (channel.period > channel.portaTarget) {
-    channel.period -= speed;
-    if (channel.period < channel.portaTarget)
-      channel.period = channel.portaTarget;
-  } else {
-    channel.period += speed;
-    if (channel.period > channel.portaTarget)
-      channel.period = channel.portaTarget;
-  }
+  if (channel.period > channel.portaTarget)
+    channel.period = maxOf(channel.period - speed, channel.portaTarget);
+  else
+    channel.period = minOf(channel.period + speed, channel.portaTarget);
   channel.updateFlags |= UpdatePitch;
 }
 
@@ -103,16 +102,13 @@ void startTonePortamento(ReplayChannel &channel) {
 }
 
 void checkSampleOffset(ReplayChannel &channel, const XmSample &sample) {
-  MixVoice &voice = *channel.voice;
   if (channel.sampleOffset < sample.loopStart + sample.loopLength) {
-    voice.startOffset = channel.sampleOffset;
+    channel.startOffset = channel.sampleOffset;
     return;
   }
   // Past the end: the new note does not start and the old sound restarts its sample.
-  channel.updateFlags &= ~UpdateTrigger;
-  voice.position = 0;
-  voice.fraction = 0;
-  voice.startOffset = 0;
+  channel.updateFlags = uint8_t((channel.updateFlags & ~UpdateTrigger) | UpdateRewind);
+  channel.startOffset = 0;
 }
 
 void setPanning(ReplayChannel &channel, int32_t panning) {
@@ -121,10 +117,10 @@ void setPanning(ReplayChannel &channel, int32_t panning) {
 }
 
 void extraFinePortamento(ReplayChannel &channel, uint8_t parameter) {
-  if (high(parameter) == 1) {
+  if (high(parameter) == XmExtraFine::Up) {
     remember(channel.extraFinePortaUp, low(parameter));
     movePeriod(channel, -channel.extraFinePortaUp);
-  } else if (high(parameter) == 2) {
+  } else if (high(parameter) == XmExtraFine::Down) {
     remember(channel.extraFinePortaDown, low(parameter));
     movePeriod(channel, channel.extraFinePortaDown);
   }
@@ -136,35 +132,70 @@ void fineVolumeSlide(ReplayChannel &channel, int8_t amount) {
   channel.volume -= channel.fineVolumeSlide;
 }
 
+// Set by Bxx so that a later Dxy of the same row keeps the jump's order.
+bool jumpOnRow;
+
+void positionJump(uint8_t order) {
+  song.nextOrder = orderInSong(order);
+  song.nextRow = 0;
+  jumpOnRow = true;
+}
+
+void patternBreak(uint8_t row) {
+  song.nextRow = row;
+  if (!jumpOnRow)
+    song.nextOrder = orderInSong(song.order + 1);
+}
+
+void patternLoop(ReplayChannel &channel, uint8_t count) {
+  if (count == 0) {
+    channel.loopRow = song.row;
+  } else if (channel.loopCount == 0) {
+    channel.loopCount = count;
+    song.nextRow = channel.loopRow;
+  } else if (--channel.loopCount != 0) {
+    song.nextRow = channel.loopRow;
+  }
+}
+
+void patternDelay(uint8_t rows) { song.patternDelayTicks = rows * song.speed; }
+
+void setSpeedOrTempo(uint8_t value) {
+  if (value < 0x20)
+    song.speed = value;
+  else
+    setTempo(value);
+}
+
 void extendedRowEffect(EffectContext &context) {
   ReplayChannel &channel = context.channel;
   const uint8_t y = low(context.cell.parameter);
   switch (high(context.cell.parameter)) {
-  case 0x1:
+  case XmExtended::FinePortamentoUp:
     remember(channel.finePortaUp, y);
     movePeriod(channel, -4 * channel.finePortaUp);
     break;
-  case 0x2:
+  case XmExtended::FinePortamentoDown:
     remember(channel.finePortaDown, y);
     movePeriod(channel, 4 * channel.finePortaDown);
     break;
-  case 0x4: channel.waveControl = (channel.waveControl & 0xF0) | y; break;
-  case 0x5:
+  case XmExtended::VibratoWaveform: channel.waveControl = (channel.waveControl & 0xF0) | y; break;
+  case XmExtended::SetFinetune:
     if (&context.sample != &silentSample)
       context.sample.finetune = int8_t(y);
     break;
-  case 0x6: patternLoop(channel, y); break;
-  case 0x7: channel.waveControl = (channel.waveControl & 0x0F) | (y << 4); break;
-  case 0x8: setPanning(channel, y * 16); break;
-  case 0xA: fineVolumeSlide(channel, int8_t(-y)); break;
-  case 0xB: fineVolumeSlide(channel, int8_t(y)); break;
-  case 0xD:
+  case XmExtended::PatternLoop: patternLoop(channel, y); break;
+  case XmExtended::TremoloWaveform: channel.waveControl = (channel.waveControl & 0x0F) | (y << 4); break;
+  case XmExtended::SetPanning: setPanning(channel, y * 16); break;
+  case XmExtended::FineVolumeUp: fineVolumeSlide(channel, int8_t(-y)); break;
+  case XmExtended::FineVolumeDown: fineVolumeSlide(channel, int8_t(y)); break;
+  case XmExtended::NoteDelay:
     channel.period = context.savedPeriod;
     channel.volume = context.savedVolume;
     channel.panning = context.savedPanning;
     channel.updateFlags = 0;
     break;
-  case 0xE: patternDelay(y); break;
+  case XmExtended::PatternDelay: patternDelay(y); break;
   default: break;
   }
 }
@@ -183,17 +214,17 @@ void extendedLaterEffect(EffectContext &context) {
   ReplayChannel &channel = context.channel;
   const uint8_t y = low(context.cell.parameter);
   switch (high(context.cell.parameter)) {
-  case 0x9:
+  case XmExtended::Retrigger:
     if (y && song.tick % y == 0)
       channel.updateFlags |= UpdateTrigger | UpdateVolume | UpdatePitch;
     break;
-  case 0xC:
+  case XmExtended::NoteCut:
     if (song.tick == y) {
       channel.volume = 0;
       channel.updateFlags |= UpdateVolume;
     }
     break;
-  case 0xD:
+  case XmExtended::NoteDelay:
     if (song.tick == y)
       delayedNoteStart(context);
     else
@@ -225,29 +256,18 @@ void slidePeriod(ReplayChannel &channel, int32_t amount) {
   channel.updateFlags |= UpdatePitch;
 }
 
-void globalVolumeSlide() {
-  const uint8_t memory = song.globalVolumeSlideMemory;
-  if (high(memory)) {
-    song.globalVolume += high(memory);
-    if (song.globalVolume > 64)
-      song.globalVolume = 64;
-  } else {
-    song.globalVolume -= low(memory);
-    if (song.globalVolume < 0)
-      song.globalVolume = 0;
-  }
+// Hxy and Pxy: up by x when x is set, else down by y, stopping at 0 and at `top`. A
+// value already outside them (a panning the volume column slid far) only comes back.
+int32_t slideWithin(int32_t value, uint8_t memory, int32_t top) {
+  if (high(memory))
+    return minOf(value + high(memory), top);
+  return maxOf(value - low(memory), 0);
 }
 
+void globalVolumeSlide() { song.globalVolume = slideWithin(song.globalVolume, song.globalVolumeSlideMemory, 64); }
+
 void panningSlide(ReplayChannel &channel) {
-  if (high(channel.panSlide)) {
-    channel.panning += high(channel.panSlide);
-    if (channel.panning > 255)
-      channel.panning = 255;
-  } else {
-    channel.panning -= low(channel.panSlide);
-    if (channel.panning < 0)
-      channel.panning = 0;
-  }
+  channel.panning = slideWithin(channel.panning, channel.panSlide, 255);
   channel.updateFlags |= UpdatePanning;
 }
 
@@ -285,69 +305,70 @@ void volumeColumnLaterTick(EffectContext &context) {
   ReplayChannel &channel = context.channel;
   const uint8_t y = low(context.cell.volume);
   switch (high(context.cell.volume)) {
-  case 0x6: changeVolume(channel, -y); break;
-  case 0x7: changeVolume(channel, y); break;
-  case 0xB:
+  case XmVolumeColumn::SlideDown: changeVolume(channel, -y); break;
+  case XmVolumeColumn::SlideUp: changeVolume(channel, y); break;
+  case XmVolumeColumn::Vibrato:
     channel.vibratoDepth = y;
     vibratoStep(channel);
     break;
-  case 0xD: setPanning(channel, channel.panning - y); break;
-  case 0xE: setPanning(channel, channel.panning + y); break;
-  case 0xF: tonePortamentoStep(channel); break;
+  case XmVolumeColumn::PanningSlideLeft: setPanning(channel, channel.panning - y); break;
+  case XmVolumeColumn::PanningSlideRight: setPanning(channel, channel.panning + y); break;
+  case XmVolumeColumn::TonePortamento: tonePortamentoStep(channel); break;
   default: break;
   }
 }
 
-void runLaterEffect(EffectContext &context) {
+void effectLaterTick(EffectContext &context) {
   ReplayChannel &channel = context.channel;
   switch (context.cell.effect) {
-  case 0x0: arpeggio(context); break;
-  case 0x1:
+  case XmEffect::Arpeggio: arpeggio(context); break;
+  case XmEffect::PortamentoUp:
     slidePeriod(channel, -4 * channel.portaSpeed);
-    if (channel.period < 1)
-      channel.period = 1;
+    channel.period = maxOf(channel.period, 1);
     break;
-  case 0x2: slidePeriod(channel, 4 * channel.portaSpeed); break;
-  case 0x3: tonePortamentoStep(channel); break;
-  case 0x4: vibratoStep(channel); break;
-  case 0x5:
+  case XmEffect::PortamentoDown: slidePeriod(channel, 4 * channel.portaSpeed); break;
+  case XmEffect::TonePortamento: tonePortamentoStep(channel); break;
+  case XmEffect::Vibrato: vibratoStep(channel); break;
+  case XmEffect::TonePortamentoVolumeSlide:
     tonePortamentoStep(channel);
     volumeSlide(channel);
     break;
-  case 0x6:
+  case XmEffect::VibratoVolumeSlide:
     vibratoStep(channel);
     volumeSlide(channel);
     break;
-  case 0x7: tremoloStep(channel); break;
-  case 0xA: volumeSlide(channel); break;
-  case 0xE: extendedLaterEffect(context); break;
-  case 17: globalVolumeSlide(); break;
-  case 25: panningSlide(channel); break;
-  case 27: retrigger(channel); break;
-  case 29: tremorStep(channel); break;
+  case XmEffect::Tremolo: tremoloStep(channel); break;
+  case XmEffect::VolumeSlide: volumeSlide(channel); break;
+  case XmEffect::Extended: extendedLaterEffect(context); break;
+  case XmEffect::GlobalVolumeSlide: globalVolumeSlide(); break;
+  case XmEffect::PanningSlide: panningSlide(channel); break;
+  case XmEffect::MultiRetrigger: retrigger(channel); break;
+  case XmEffect::Tremor: tremorStep(channel); break;
   default: break;
   }
 }
 
 } // namespace
 
+void startRowEffects() { jumpOnRow = false; }
+
 void applyVolumeColumn(ReplayChannel &channel, uint8_t volumeByte) {
   const uint8_t y = low(volumeByte);
-  if (volumeByte >= 0x10 && volumeByte <= 0x50) {
-    channel.volume = volumeByte - 0x10;
+  if (volumeByte >= XmVolumeColumn::SetFirst && volumeByte <= XmVolumeColumn::SetLast) {
+    channel.volume = volumeByte - XmVolumeColumn::SetFirst;
     return;
   }
   switch (high(volumeByte)) {
-  case 0x6:
-  case 0x8: changeVolume(channel, -y); break;
-  case 0x7:
-  case 0x9: changeVolume(channel, y); break;
-  case 0xA: channel.vibratoSpeed = y; break;
-  case 0xB: channel.vibratoDepth = y; break;
-  case 0xC: setPanning(channel, y * 16); break;
-  case 0xD: setPanning(channel, channel.panning - y); break;
-  case 0xE: setPanning(channel, channel.panning + y); break;
-  case 0xF:
+  case XmVolumeColumn::SlideDown:
+  case XmVolumeColumn::FineSlideDown: changeVolume(channel, -y); break;
+  case XmVolumeColumn::SlideUp:
+  case XmVolumeColumn::FineSlideUp: changeVolume(channel, y); break;
+  case XmVolumeColumn::VibratoSpeed: channel.vibratoSpeed = y; break;
+  case XmVolumeColumn::Vibrato: channel.vibratoDepth = y; break;
+  case XmVolumeColumn::SetPanning: setPanning(channel, y * 16); break;
+  case XmVolumeColumn::PanningSlideLeft: setPanning(channel, channel.panning - y); break;
+  case XmVolumeColumn::PanningSlideRight: setPanning(channel, channel.panning + y); break;
+  case XmVolumeColumn::TonePortamento:
     if (y)
       channel.tonePortaSpeed = y * 16;
     channel.updateFlags &= ~UpdateTrigger;
@@ -362,80 +383,68 @@ void runRowEffect(EffectContext &context) {
   const uint8_t parameter = context.cell.parameter;
   const uint8_t x = high(parameter), y = low(parameter);
   switch (context.cell.effect) {
-  case 0x1:
-  case 0x2: remember(channel.portaSpeed, parameter); break;
-  case 0x3:
+  case XmEffect::PortamentoUp:
+  case XmEffect::PortamentoDown: remember(channel.portaSpeed, parameter); break;
+  case XmEffect::TonePortamento:
     remember(channel.tonePortaSpeed, parameter);
     startTonePortamento(channel);
     break;
-  case 0x4:
+  case XmEffect::Vibrato:
     remember(channel.vibratoSpeed, x);
     remember(channel.vibratoDepth, y);
     vibratoStep(channel);
     break;
-  case 0x5:
+  case XmEffect::TonePortamentoVolumeSlide:
     remember(channel.volumeSlide, parameter);
     startTonePortamento(channel);
     break;
-  case 0x6:
+  case XmEffect::VibratoVolumeSlide:
     remember(channel.volumeSlide, parameter);
     vibratoStep(channel);
     break;
-  case 0x7:
+  case XmEffect::Tremolo:
     remember(channel.tremoloSpeed, x);
     remember(channel.tremoloDepth, y);
     break;
-  case 0x8: setPanning(channel, parameter); break;
-  case 0x9:
+  case XmEffect::SetPanning: setPanning(channel, parameter); break;
+  case XmEffect::SampleOffset:
     if (parameter)
       channel.sampleOffset = parameter * 256u;
     checkSampleOffset(channel, context.sample);
     break;
-  case 0xA: remember(channel.volumeSlide, parameter); break;
-  case 0xB: positionJump(parameter); break;
-  case 0xC: channel.volume = parameter; break;
-  case 0xD: patternBreak(uint8_t(10 * x + y)); break;
-  case 0xE: extendedRowEffect(context); break;
-  case 0xF: setSpeedOrTempo(parameter); break;
-  case 16: song.globalVolume = parameter < 64 ? parameter : 64; break;
-  case 17: remember(song.globalVolumeSlideMemory, parameter); break;
-  case 21: setVolumeEnvelopePosition(channel, context.instrument, parameter); break;
-  case 25:
+  case XmEffect::VolumeSlide: remember(channel.volumeSlide, parameter); break;
+  case XmEffect::PositionJump: positionJump(parameter); break;
+  case XmEffect::SetVolume: channel.volume = parameter; break;
+  case XmEffect::PatternBreak: patternBreak(uint8_t(10 * x + y)); break;
+  case XmEffect::Extended: extendedRowEffect(context); break;
+  case XmEffect::SpeedOrTempo: setSpeedOrTempo(parameter); break;
+  case XmEffect::SetGlobalVolume: song.globalVolume = minOf<int32_t>(parameter, 64); break;
+  case XmEffect::GlobalVolumeSlide: remember(song.globalVolumeSlideMemory, parameter); break;
+  case XmEffect::EnvelopePosition: setVolumeEnvelopePosition(channel, context.instrument, parameter); break;
+  case XmEffect::PanningSlide:
     remember(channel.panSlide, parameter);
     if (parameter)
       channel.updateFlags |= UpdatePanning;
     break;
-  case 27:
+  case XmEffect::MultiRetrigger:
     if (parameter) {
       channel.retrigVolumeMode = x;
       channel.retrigInterval = y;
     }
     break;
-  case 29:
+  case XmEffect::Tremor:
     if (parameter) {
       channel.tremorOn = x;
       channel.tremorOff = y;
     }
     tremorStep(channel);
     break;
-  case 33: extraFinePortamento(channel, parameter); break;
-  default: break; // 20 (key-off) was handled with the note; the rest are ignored
+  case XmEffect::ExtraFinePortamento: extraFinePortamento(channel, parameter); break;
+  default: break; // key-off was handled with the note; the rest are ignored
   }
 }
 
-void processTick() {
-  const XmCell *cells = currentRowCells();
-  for (int32_t index = 0; index < song.channelCount; ++index) {
-    ReplayChannel &channel = song.channels[index];
-    const XmInstrument &instrument = channelInstrument(channel);
-    XmSample &sample = channelSample(channel, instrument);
-    EffectContext context{channel, cells[index], instrument, sample, 0, 0, 0};
-    channel.volumeDelta = 0;
-    channel.periodDelta = 0;
-    channel.updateFlags = 0;
-    stepEnvelopesAndFadeout(channel, instrument);
-    volumeColumnLaterTick(context);
-    runLaterEffect(context);
-    updateVoice(channel, sample, instrument);
-  }
+void runLaterTickEffects(EffectContext &context) {
+  volumeColumnLaterTick(context);
+  effectLaterTick(context);
 }

@@ -1,4 +1,6 @@
-#include "XmReplay.h"
+#include "XmEnvelopes.h"
+
+#include "Limits.h"
 
 // The instruments' volume and panning envelopes, stepped once per tick.
 
@@ -30,16 +32,13 @@ EnvelopeView viewOf(ReplayChannel &channel, const XmInstrument &instrument, Enve
 }
 
 // A file may count more points than an instrument holds; the rest does not exist.
-int32_t usablePoints(int32_t count) { return count < MaxPoints ? count : MaxPoints; }
+int32_t usablePoints(int32_t count) { return minOf(count, MaxPoints); }
 
 // Values above 64 only come from damaged files; keeping them in range keeps the
 // 16.16 arithmetic and the final volume from overflowing.
-int32_t pointValue(const XmEnvelopePoint &point) { return point.y < MaxValue ? point.y : MaxValue; }
+int32_t pointValue(const XmEnvelopePoint &point) { return minOf<int32_t>(point.y, MaxValue); }
 
-int32_t integerValue(int32_t value16) {
-  const int32_t value = value16 >> 16;
-  return value < 0 ? 0 : value > MaxValue ? MaxValue : value;
-}
+int32_t integerValue(int32_t value16) { return clampTo(value16 >> EnvelopeFractionBits, 0, MaxValue); }
 
 // Wraps instead of overflowing when a damaged envelope never reaches its next point.
 int32_t addWrapping(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
@@ -48,7 +47,7 @@ int32_t segmentSlope(const XmEnvelopePoint *points, int32_t index) {
   const int32_t width = points[index + 1].x - points[index].x;
   if (width == 0)
     return 0;
-  return (pointValue(points[index + 1]) - pointValue(points[index])) * 65536 / width;
+  return (pointValue(points[index + 1]) - pointValue(points[index])) * EnvelopeOne / width;
 }
 
 void advanceTick(EnvelopeView &envelope) {
@@ -60,7 +59,7 @@ void reachPoint(EnvelopeView &envelope, bool released) {
   const int32_t count = usablePoints(envelope.pointCount);
   int32_t index = envelope.point;
   // The loop is tested before the sustain, so a sustain point that ends a loop never holds.
-  if ((envelope.type & 4) && index == envelope.loopEnd && envelope.loopStart < count) {
+  if ((envelope.type & EnvelopeLoop) && index == envelope.loopEnd && envelope.loopStart < count) {
     index = envelope.loopStart;
     envelope.point = index;
     envelope.tick = envelope.points[index].x;
@@ -70,10 +69,10 @@ void reachPoint(EnvelopeView &envelope, bool released) {
     envelope.finished = 1;
     return;
   }
-  if ((envelope.type & 2) && index == envelope.sustain && !released)
+  if ((envelope.type & EnvelopeSustain) && index == envelope.sustain && !released)
     return;
   envelope.point = index + 1;
-  envelope.value16 = envelope.value * 65536;
+  envelope.value16 = envelope.value * EnvelopeOne;
   envelope.slope = segmentSlope(envelope.points, index);
   advanceTick(envelope);
 }
@@ -96,7 +95,7 @@ void processEnvelope(ReplayChannel &channel, const XmInstrument &instrument, Env
 } // namespace
 
 void setVolumeEnvelopePosition(ReplayChannel &channel, const XmInstrument &instrument, uint8_t tick) {
-  if (!(instrument.volumeType & 1))
+  if (!(instrument.volumeType & EnvelopeOn))
     return;
   const XmEnvelopePoint *points = instrument.volumeEnvelope;
   const int32_t last = usablePoints(instrument.volumePointCount) - 1;
@@ -114,26 +113,24 @@ void setVolumeEnvelopePosition(ReplayChannel &channel, const XmInstrument &instr
   channel.volEnvTick = tick;
   channel.volEnvSlope = segmentSlope(points, segment);
   const int64_t offset = int64_t(tick - points[segment].x) * channel.volEnvSlope;
-  channel.volEnvValue16 = int32_t(offset + pointValue(points[segment]) * 65536);
+  channel.volEnvValue16 = int32_t(offset + pointValue(points[segment]) * EnvelopeOne);
   channel.volEnvValue = integerValue(channel.volEnvValue16);
   channel.volEnvPoint = segment + 1;
 }
 
 void stepEnvelopesAndFadeout(ReplayChannel &channel, const XmInstrument &instrument) {
-  if (instrument.volumeType & 1)
+  if (instrument.volumeType & EnvelopeOn)
     processEnvelope(channel, instrument, Envelope::Volume);
-  if (instrument.panningType & 1)
+  if (instrument.panningType & EnvelopeOn)
     processEnvelope(channel, instrument, Envelope::Panning);
   if (channel.released) {
-    channel.fadeoutVolume -= instrument.fadeout;
-    if (channel.fadeoutVolume < 0)
-      channel.fadeoutVolume = 0;
+    channel.fadeoutVolume = maxOf(channel.fadeoutVolume - instrument.fadeout, 0);
     channel.updateFlags |= UpdateVolume;
   }
 }
 
 void restartEnvelopesAndVibrato(ReplayChannel &channel) {
-  channel.fadeoutVolume = 65536;
+  channel.fadeoutVolume = FullFadeout;
   channel.volEnvTick = channel.volEnvPoint = channel.volEnvSlope = 0;
   channel.panEnvTick = channel.panEnvPoint = channel.panEnvSlope = 0;
   channel.autoVibratoSweep = channel.autoVibratoPos = 0;

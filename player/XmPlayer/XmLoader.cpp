@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "XmTypes.h"
+#include "Limits.h"
+#include "XmState.h"
 
 namespace {
 
@@ -72,9 +73,8 @@ XmRejection Loader::readHeader() {
 uint16_t Loader::patternTableSize() const {
   uint32_t maxUsed = 0;
   for (uint32_t i = 0; i < song.songLength; ++i)
-    if (song.orderTable[i] > maxUsed)
-      maxUsed = song.orderTable[i];
-  return uint16_t(maxUsed + 1 > storedPatterns ? maxUsed + 1 : storedPatterns);
+    maxUsed = maxOf<uint32_t>(maxUsed, song.orderTable[i]);
+  return uint16_t(maxOf<uint32_t>(maxUsed + 1, storedPatterns));
 }
 
 // One block for everything whose size the header fixes.
@@ -89,10 +89,8 @@ XmRejection Loader::allocateSongStorage() {
   song.channels = reinterpret_cast<ReplayChannel *>(song.voices + 2 * channels);
   song.patterns = reinterpret_cast<XmPattern *>(song.channels + channels);
   song.instruments = reinterpret_cast<XmInstrument *>(song.patterns + song.patternCount);
-  for (size_t i = 0; i < channels; ++i) {
+  for (size_t i = 0; i < channels; ++i)
     song.channels[i].voice = &song.voices[2 * i];
-    song.voices[2 * i].stepInteger = 1;
-  }
   return XmAccepted;
 }
 
@@ -168,9 +166,9 @@ XmRejection Loader::readSampleHeader(uint32_t headerSize, XmSample *&sample) {
     sample->loopStart = length;
   if (sample->loopLength > length - sample->loopStart)
     sample->loopLength = length - sample->loopStart;
-  if (sample->loopType == 0 || sample->loopLength == 0) {
+  if (sample->loopType == NoLoop || sample->loopLength == 0) {
     sample->loopStart = 0;
-    sample->loopType = 0;
+    sample->loopType = NoLoop;
     sample->loopLength = length;
   }
   return XmAccepted;
@@ -218,9 +216,9 @@ static void writeGuard(XmSample &sample) {
   const uint32_t end = sample.loopStart + sample.loopLength;
   if (sample.length == 0)
     return;
-  if (sample.loopType == 1)
+  if (sample.loopType == ForwardLoop)
     sample.data[end] = sample.data[sample.loopStart];
-  else if (sample.loopType == 2)
+  else if (sample.loopType == PingPongLoop)
     sample.data[end] = sample.data[end - 1];
 }
 

@@ -1,4 +1,7 @@
-#include "XmTypes.h"
+#include "XmMixer.h"
+
+#include "Limits.h"
+#include "XmState.h"
 #include "XmVector.h"
 
 // Positions and steps are handled as one 64-bit number of 2^-32 frames. A run is the
@@ -7,25 +10,24 @@
 
 namespace {
 
-constexpr uint64_t FrameUnits = uint64_t(1) << 32;
+constexpr uint64_t FrameUnits = uint64_t(1) << PositionShift;
 // A step of 0 would never reach a boundary; the voice creeps instead.
 constexpr uint32_t MinimumStepFraction = 0x369D00;
 // Far beyond any pitch the replay makes; keeps reflections and wraps bounded.
-constexpr uint64_t MaximumStep = uint64_t(1024) << 32;
+constexpr uint64_t MaximumStep = uint64_t(1024) << PositionShift;
 constexpr uint16_t RampFrames = 128;
 
-uint64_t voicePosition(const MixVoice &v) { return uint64_t(v.position) << 32 | v.fraction; }
+uint64_t voicePosition(const MixVoice &v) { return uint64_t(v.position) << PositionShift | v.fraction; }
 
 void setVoicePosition(MixVoice &v, uint64_t position) {
-  v.position = uint32_t(position >> 32);
+  v.position = uint32_t(position >> PositionShift);
   v.fraction = uint32_t(position);
 }
 
-uint64_t voiceStep(MixVoice &v) {
+uint64_t voiceStep(const MixVoice &v) {
   if (v.stepInteger == 0 && v.stepFraction < 32)
-    v.stepFraction = MinimumStepFraction;
-  const uint64_t step = uint64_t(v.stepInteger) << 32 | v.stepFraction;
-  return step < MaximumStep ? step : MaximumStep;
+    return MinimumStepFraction;
+  return minOf(uint64_t(v.stepInteger) << PositionShift | v.stepFraction, MaximumStep);
 }
 
 // Distance to the next boundary in the current direction; false when the voice lies
@@ -34,12 +36,12 @@ bool boundaryDistance(const MixVoice &v, uint64_t &distance) {
   const XmSample &s = *v.sample;
   const uint64_t position = voicePosition(v);
   if (v.backward) {
-    const uint64_t start = uint64_t(s.loopStart) << 32;
+    const uint64_t start = uint64_t(s.loopStart) << PositionShift;
     distance = position - start;
     return position >= start;
   }
   const uint32_t loopEnd = s.loopStart + s.loopLength;
-  const uint64_t end = uint64_t(loopEnd > v.position ? loopEnd : s.length) << 32;
+  const uint64_t end = uint64_t(loopEnd > v.position ? loopEnd : s.length) << PositionShift;
   distance = end - position;
   return position <= end;
 }
@@ -78,7 +80,7 @@ inline int32_t scaledNarrow(int32_t value, int32_t gain) {
 }
 
 inline int32_t interpolated(const int16_t *data, uint64_t position) {
-  const int16_t *at = data + uint32_t(position >> 32);
+  const int16_t *at = data + uint32_t(position >> PositionShift);
   const int32_t s0 = at[0];
   const int32_t s1 = at[1];
   return 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
@@ -182,8 +184,8 @@ uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step, bo
 // back-and-forth pattern repeats every two loop lengths, so one remainder does it.
 void reflect(MixVoice &v) {
   const XmSample &s = *v.sample;
-  const uint64_t start = uint64_t(s.loopStart) << 32;
-  const uint64_t length = uint64_t(s.loopLength) << 32;
+  const uint64_t start = uint64_t(s.loopStart) << PositionShift;
+  const uint64_t length = uint64_t(s.loopLength) << PositionShift;
   const uint64_t end = start + length;
   const uint64_t position = voicePosition(v);
   if (v.backward) {
@@ -201,12 +203,12 @@ void reflect(MixVoice &v) {
 // loader; it plays as no loop.
 bool crossBoundary(MixVoice &v) {
   const XmSample &s = *v.sample;
-  if (s.loopLength != 0 && s.loopType == 1) {
+  if (s.loopLength != 0 && s.loopType == ForwardLoop) {
     const uint32_t loopEnd = s.loopStart + s.loopLength;
     v.position = s.loopStart + (v.position - loopEnd) % s.loopLength;
     return true;
   }
-  if (s.loopLength != 0 && s.loopType == 2) {
+  if (s.loopLength != 0 && s.loopType == PingPongLoop) {
     reflect(v);
     return true;
   }
@@ -220,7 +222,7 @@ bool crossBoundary(MixVoice &v) {
 // forward it crosses its boundary at most once in effect, as the forward loop's
 // remainder folds any distance into the loop. Ping-pong voices take the usual path.
 bool skipSilently(MixVoice &v, uint16_t ramp, uint32_t frames, uint64_t step, uint64_t distance) {
-  if (!steadySilent(v, ramp != 0) || v.backward || (v.sample->loopLength != 0 && v.sample->loopType == 2))
+  if (!steadySilent(v, ramp != 0) || v.backward || (v.sample->loopLength != 0 && v.sample->loopType == PingPongLoop))
     return false;
   const uint64_t travel = uint64_t(frames) * step;
   setVoicePosition(v, voicePosition(v) + travel);

@@ -2,7 +2,7 @@
 
 #include "XmRender.h"
 
-int16_t outputRing[RingBlocks][2 * BlockFrames];
+int16_t outputRing[RingBlocks][OutputChannels * BlockFrames];
 uint32_t fillIndex;
 std::atomic<uint32_t> stopRequest;
 

@@ -7,7 +7,7 @@
 // The ring the device loops over and the refill loop of the output thread. The
 // device itself sits behind OutputDevice: wave-out on Windows, a simulation in tests.
 
-constexpr uint32_t BlockBytes = BlockFrames * 4;
+constexpr uint32_t BlockBytes = BlockFrames * OutputFrameBytes;
 constexpr uint32_t RingBytes = BlockBytes * RingBlocks;
 
 struct OutputDevice {
@@ -16,7 +16,7 @@ struct OutputDevice {
   void *context;
 };
 
-extern int16_t outputRing[RingBlocks][2 * BlockFrames];
+extern int16_t outputRing[RingBlocks][OutputChannels * BlockFrames];
 extern uint32_t fillIndex; // the ring block rendered next
 // The one word both threads touch: set by the stopping thread, read by the output loop.
 extern std::atomic<uint32_t> stopRequest;

@@ -1,8 +1,10 @@
+#include "XmPeriods.h"
+
 #include <cmath>
 
-#include "XmReplay.h"
+#include "XmState.h"
 
-// Note periods, playback frequencies and the mixer's resampling step.
+// Note periods and playback frequencies.
 //
 // The divisors 1/12 and 1/768 are used as their single-precision values. Times a
 // small integer they stay exact in double precision, so the host and the 32-bit
@@ -20,7 +22,7 @@ int32_t semitonePeriod(int32_t note) {
 
 } // namespace
 
-bool linearFrequencies() { return song.flags & 1; }
+bool linearFrequencies() { return song.flags & LinearFrequencyFlag; }
 
 int32_t amigaPeriod(int32_t note, const XmSample &sample) {
   const int32_t finetune = sample.finetune;
@@ -42,10 +44,4 @@ uint32_t periodFrequency(int32_t period, int32_t periodDelta) {
     return 14317456u / uint32_t(period + periodDelta);
   // A larger period is a lower note, but the delta raises the pitch here.
   return uint32_t(std::nearbyint(8363.0 * std::exp2((4608 - period + periodDelta) * OneOf768)));
-}
-
-void setVoiceStep(MixVoice &voice, uint32_t frequency) {
-  voice.stepInteger = frequency / OutputRate;
-  const uint64_t remainder = frequency % OutputRate;
-  voice.stepFraction = uint32_t(((remainder << 32) + voice.stepInteger) / OutputRate);
 }

@@ -1,5 +1,9 @@
 #include "XmRender.h"
 
+#include "Limits.h"
+#include "XmMixer.h"
+#include "XmReplay.h"
+#include "XmState.h"
 #include "XmVector.h"
 
 #include <cstring>
@@ -16,7 +20,7 @@ int16_t convertSample(int32_t sum) {
   const uint32_t sign = uint32_t(sum >> 31); // all ones for a negative sum
   const uint32_t magnitude = (uint32_t(sum) ^ sign) - sign;
   const uint32_t q = (magnitude + MixDivisor / 2) / MixDivisor;
-  const uint32_t clipped = q < 32767 ? q : 32767;
+  const uint32_t clipped = minOf(q, 32767u);
   return int16_t((clipped ^ sign) - sign);
 }
 
@@ -28,7 +32,7 @@ static uint32_t mixBlock() {
     if (song.tickSamplesLeft == 0 && !runTick())
       return done;
     const uint32_t left = BlockFrames - done;
-    const uint32_t n = song.tickSamplesLeft < left ? song.tickSamplesLeft : left;
+    const uint32_t n = minOf(song.tickSamplesLeft, left);
     mixVoices(mixBuffer + 2 * done, n);
     done += n;
     song.tickSamplesLeft -= n;

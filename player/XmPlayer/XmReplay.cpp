@@ -1,20 +1,40 @@
 #include "XmReplay.h"
 
-// The song position and the row tick.
+#include "XmEffects.h"
+#include "XmEnvelopes.h"
+#include "XmPeriods.h"
+#include "XmState.h"
+#include "XmVoiceUpdate.h"
 
-XmSample silentSample;
+// The song position, the row tick and the later ticks: reads each channel's cell and
+// hands it to the effects, then the result to the voice.
 
 namespace {
 
 // Stands in for the instrument of a module that has none: no samples, envelopes off.
 const XmInstrument silentInstrument{};
 
-// Set by Bxx so that a later Dxy of the same row keeps the jump's order.
-bool jumpOnRow;
-
 const XmPattern &currentPattern() { return song.patterns[song.orderTable[song.order]]; }
 
-bool isNote(uint8_t note) { return note >= 1 && note <= 96; }
+bool isNote(uint8_t note) { return note >= 1 && note <= LastNote; }
+
+// The instrument and sample a channel plays. A channel without an instrument
+// record behind it (a module without instruments) gets an empty, silent one.
+const XmInstrument &channelInstrument(const ReplayChannel &channel) {
+  if (channel.instrumentIndex >= song.instrumentCount)
+    return silentInstrument;
+  return song.instruments[channel.instrumentIndex];
+}
+
+XmSample &channelSample(const ReplayChannel &channel, const XmInstrument &instrument) {
+  const uint8_t slot = instrument.keymap[channel.keyNote];
+  if (slot >= 16 || !instrument.samples[slot])
+    return silentSample;
+  return *instrument.samples[slot];
+}
+
+// The cells of the current row, one per channel.
+const XmCell *currentRowCells() { return currentPattern().cells + song.row * song.channelCount; }
 
 void takePendingPosition() {
   if (song.nextOrder >= 0)
@@ -38,7 +58,8 @@ void resetToInstrument(ReplayChannel &channel, const XmSample &sample) {
 }
 
 void processChannelRow(ReplayChannel &channel, const XmCell &cell) {
-  const bool tonePortamento = cell.effect == 3 || cell.effect == 5;
+  const bool tonePortamento =
+      cell.effect == XmEffect::TonePortamento || cell.effect == XmEffect::TonePortamentoVolumeSlide;
   if (!tonePortamento) {
     if (cell.instrument)
       channel.instrumentIndex = cell.instrument - 1;
@@ -50,7 +71,7 @@ void processChannelRow(ReplayChannel &channel, const XmCell &cell) {
   EffectContext context{channel, cell, instrument, sample, channel.period, channel.volume, channel.panning};
 
   // A tremolo that has stopped leaves its last offset in the volume.
-  if (cell.effect != 7 && channel.lastEffect == 7)
+  if (cell.effect != XmEffect::Tremolo && channel.lastEffect == XmEffect::Tremolo)
     channel.volume += channel.volumeDelta;
   channel.lastEffect = cell.effect;
   channel.volumeDelta = 0;
@@ -68,22 +89,40 @@ void processChannelRow(ReplayChannel &channel, const XmCell &cell) {
   if (cell.instrument)
     resetToInstrument(channel, sample);
   applyVolumeColumn(channel, cell.volume);
-  if (cell.note >= 97 || cell.effect == 20)
+  if (cell.note >= KeyOffNote || cell.effect == XmEffect::KeyOff)
     channel.released = 1;
   // Without a volume envelope a released note falls silent at once.
-  if (!(instrument.volumeType & 1) && channel.released)
+  if (!(instrument.volumeType & EnvelopeOn) && channel.released)
     channel.volEnvValue = 0;
   stepEnvelopesAndFadeout(channel, instrument);
-  if (cell.effect >= 1 && cell.effect <= 33)
+  if (cell.effect >= 1 && cell.effect <= XmEffect::LastKnown)
     runRowEffect(context);
   updateVoice(channel, sample, instrument);
 }
 
 void processRow() {
-  jumpOnRow = false;
+  startRowEffects();
   const XmCell *cells = currentRowCells();
   for (int32_t index = 0; index < song.channelCount; ++index)
     processChannelRow(song.channels[index], cells[index]);
+}
+
+void processChannelLaterTick(ReplayChannel &channel, const XmCell &cell) {
+  const XmInstrument &instrument = channelInstrument(channel);
+  XmSample &sample = channelSample(channel, instrument);
+  EffectContext context{channel, cell, instrument, sample, 0, 0, 0};
+  channel.volumeDelta = 0;
+  channel.periodDelta = 0;
+  channel.updateFlags = 0;
+  stepEnvelopesAndFadeout(channel, instrument);
+  runLaterTickEffects(context);
+  updateVoice(channel, sample, instrument);
+}
+
+void processLaterTick() {
+  const XmCell *cells = currentRowCells();
+  for (int32_t index = 0; index < song.channelCount; ++index)
+    processChannelLaterTick(song.channels[index], cells[index]);
 }
 
 bool advanceSong() {
@@ -97,7 +136,7 @@ bool advanceSong() {
   if (order >= song.songLength) {
     if (playOnce)
       return false;
-    order = song.restartPosition < song.songLength ? song.restartPosition : 0;
+    order = orderInSong(song.restartPosition);
   }
   song.nextOrder = order;
   song.nextRow = 0;
@@ -106,21 +145,6 @@ bool advanceSong() {
 
 } // namespace
 
-const XmInstrument &channelInstrument(const ReplayChannel &channel) {
-  if (channel.instrumentIndex >= song.instrumentCount)
-    return silentInstrument;
-  return song.instruments[channel.instrumentIndex];
-}
-
-XmSample &channelSample(const ReplayChannel &channel, const XmInstrument &instrument) {
-  const uint8_t slot = instrument.keymap[channel.keyNote];
-  if (slot >= 16 || !instrument.samples[slot])
-    return silentSample;
-  return *instrument.samples[slot];
-}
-
-const XmCell *currentRowCells() { return currentPattern().cells + song.row * song.channelCount; }
-
 bool runTick() {
   if (song.tick == 0) {
     takePendingPosition();
@@ -128,7 +152,7 @@ bool runTick() {
     if (!advanceSong())
       return false;
   } else {
-    processTick();
+    processLaterTick();
   }
   song.tickSamplesLeft = song.samplesPerTick;
   if (++song.tick >= song.speed + song.patternDelayTicks) {
@@ -136,36 +160,4 @@ bool runTick() {
     song.patternDelayTicks = 0;
   }
   return true;
-}
-
-void positionJump(uint8_t order) {
-  song.nextOrder = order < song.songLength ? order : 0;
-  song.nextRow = 0;
-  jumpOnRow = true;
-}
-
-void patternBreak(uint8_t row) {
-  song.nextRow = row;
-  if (!jumpOnRow)
-    song.nextOrder = song.order + 1 < song.songLength ? song.order + 1 : 0;
-}
-
-void patternLoop(ReplayChannel &channel, uint8_t count) {
-  if (count == 0) {
-    channel.loopRow = song.row;
-  } else if (channel.loopCount == 0) {
-    channel.loopCount = count;
-    song.nextRow = channel.loopRow;
-  } else if (--channel.loopCount != 0) {
-    song.nextRow = channel.loopRow;
-  }
-}
-
-void patternDelay(uint8_t rows) { song.patternDelayTicks = rows * song.speed; }
-
-void setSpeedOrTempo(uint8_t value) {
-  if (value < 0x20)
-    song.speed = value;
-  else
-    setTempo(value);
 }

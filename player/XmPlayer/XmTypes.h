@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 
+#include "XmFormat.h"
+
 // The loaded module and the replay state of the one song the music unit plays.
 // Record layouts follow the order in which the loader and the replay fill them.
 
 struct XmCell {
-  uint8_t note;       // 0 none, 1..96 notes, 97 and above key-off
+  uint8_t note;       // 0 none, 1..LastNote notes, KeyOffNote and above key-off
   uint8_t instrument; // 1-based, 0 none
   uint8_t volume;     // volume column byte
   uint8_t effect;
@@ -29,7 +31,7 @@ struct XmSample {
   uint8_t panning;
   int8_t relativeNote;
   uint8_t packing;
-  uint8_t loopType; // 0 none, 1 forward, 2 ping-pong (3 kept as stored)
+  uint8_t loopType; // NoLoop, ForwardLoop, PingPongLoop (3 kept as stored)
   uint8_t spare;
   int16_t data[1]; // length + SampleSpareValues values: the sound, then guard and spare
 };
@@ -57,7 +59,7 @@ struct XmInstrument {
   uint8_t panningSustain;
   uint8_t panningLoopStart;
   uint8_t panningLoopEnd;
-  uint8_t volumeType; // bit 0 on, bit 1 sustain, bit 2 loop
+  uint8_t volumeType; // EnvelopeOn, EnvelopeSustain, EnvelopeLoop
   uint8_t panningType;
   uint8_t vibratoType;
   uint8_t vibratoSweep;
@@ -69,7 +71,6 @@ struct XmInstrument {
 struct MixVoice {
   int32_t finalVolume;
   int32_t finalPanning; // 0 left .. 255 right
-  uint32_t startOffset;
   int32_t targetRight;
   int32_t targetLeft;
   uint32_t position;
@@ -87,8 +88,9 @@ struct MixVoice {
   uint8_t backward;
 };
 
-// updateFlags bits
-enum : uint8_t { UpdatePitch = 1, UpdateVolume = 2, UpdatePanning = 4, UpdateTrigger = 8 };
+// updateFlags bits: what the channel's tick hands to its voice. Rewind restarts the
+// sound playing from its first frame.
+enum : uint8_t { UpdatePitch = 1, UpdateVolume = 2, UpdatePanning = 4, UpdateTrigger = 8, UpdateRewind = 16 };
 
 struct ReplayChannel {
   uint8_t keyNote;
@@ -111,6 +113,7 @@ struct ReplayChannel {
   int32_t panEnvValue16, panEnvValue;
   int32_t notePeriod;
   uint32_t sampleOffset;
+  uint32_t startOffset; // where the next triggered note starts
   int32_t portaTarget;
   uint8_t loopCount;
   int32_t loopRow;
@@ -159,23 +162,10 @@ struct ReplayState {
   uint8_t orderTable[256];
 };
 
-// Output format.
+// Output format: 16-bit stereo at 48 kHz, in blocks of a ring.
 constexpr uint32_t OutputRate = 48000;
+constexpr uint32_t OutputChannels = 2;
+constexpr uint32_t OutputSampleBits = 16;
+constexpr uint32_t OutputFrameBytes = OutputChannels * OutputSampleBits / 8;
 constexpr uint32_t BlockFrames = 1024;
 constexpr uint32_t RingBlocks = 16;
-
-// The one song of the process.
-extern ReplayState song;
-// Set by startSong from its flags before any block is rendered.
-extern bool playOnce;
-
-// Frames per tick: 120000 / bpm, 120000 for a bpm of 0.
-void setTempo(uint32_t bpm);
-
-// One tick of the song (row tick or later tick) for every channel. Returns false when
-// the song has ended with playOnce set; nothing of that tick is rendered.
-bool runTick();
-
-// Adds `frameCount` frames of every voice into the stereo accumulators starting at
-// `mix` (left, right, left, ...).
-void mixVoices(int32_t *mix, uint32_t frameCount);

@@ -1,9 +1,13 @@
+#include "XmVoiceUpdate.h"
+
 #include <cstdlib>
 
-#include "XmReplay.h"
+#include "Limits.h"
+#include "XmPeriods.h"
+#include "XmState.h"
 
 // The end of every channel's tick: automatic vibrato, then what the mixer's voice
-// needs (a new note, gains, panning and the resampling step).
+// needs (a new note or a rewind, gains, panning and the resampling step).
 
 namespace {
 
@@ -47,7 +51,7 @@ void handOverVoice(ReplayChannel &channel) {
   MixVoice &current = *channel.voice;
   MixVoice &other = pairedVoice(channel.voice);
   // Everything the new note does not set again goes over, so the new voice keeps
-  // the channel's panning, start offset and step.
+  // the channel's panning and step.
   other = current;
   channel.voice = &other;
   current.finalVolume = 0;
@@ -65,8 +69,13 @@ void triggerNote(ReplayChannel &channel, const XmSample &sample) {
   voice.currentLeft = 0;
   voice.rampRemaining = 0;
   voice.backward = 0;
-  voice.position = voice.startOffset;
-  voice.startOffset = 0;
+  voice.position = channel.startOffset;
+  channel.startOffset = 0;
+}
+
+void rewind(MixVoice &voice) {
+  voice.position = 0;
+  voice.fraction = 0;
 }
 
 void setTargets(MixVoice &voice) {
@@ -78,29 +87,35 @@ void sendVolume(const ReplayChannel &channel, MixVoice &voice) {
   const int64_t level =
       int64_t(channel.volume + channel.volumeDelta) * channel.volEnvValue * song.globalVolume * 255;
   voice.finalVolume = int32_t((level * channel.fadeoutVolume) >> 35);
-  setTargets(voice);
 }
 
 void sendPanning(const ReplayChannel &channel, MixVoice &voice) {
   const int32_t room = (128 - std::abs(channel.panning - 128)) >> 5;
   const int32_t panning = channel.panning + (channel.panEnvValue - 32) * room;
-  voice.finalPanning = panning < 0 ? 0 : panning > 255 ? 255 : panning;
-  setTargets(voice);
+  voice.finalPanning = clampTo(panning, 0, 255);
 }
-
-int32_t clampVolume(int32_t volume) { return volume < 0 ? 0 : volume > 64 ? 64 : volume; }
 
 } // namespace
 
+void setVoiceStep(MixVoice &voice, uint32_t frequency) {
+  voice.stepInteger = frequency / OutputRate;
+  const uint64_t remainder = frequency % OutputRate;
+  voice.stepFraction = uint32_t(((remainder << PositionShift) + voice.stepInteger) / OutputRate);
+}
+
 void updateVoice(ReplayChannel &channel, const XmSample &sample, const XmInstrument &instrument) {
   applyAutoVibrato(channel, instrument);
+  if (channel.updateFlags & UpdateRewind)
+    rewind(*channel.voice);
   if (channel.updateFlags & UpdateTrigger)
     triggerNote(channel, sample);
-  channel.volume = clampVolume(channel.volume);
+  channel.volume = clampTo(channel.volume, 0, 64);
   MixVoice &voice = *channel.voice;
   if (channel.updateFlags & UpdateVolume)
     sendVolume(channel, voice);
   if (channel.updateFlags & UpdatePanning)
     sendPanning(channel, voice);
+  if (channel.updateFlags & (UpdateVolume | UpdatePanning))
+    setTargets(voice);
   setVoiceStep(voice, periodFrequency(channel.period, channel.periodDelta));
 }

@@ -8,6 +8,7 @@
 
 #include "SampleBlock.h"
 #include "XmReplay.h"
+#include "XmState.h"
 
 // Builds a song straight into the replay's records, the way the loader leaves them,
 // so that tests can run the replay tick by tick and look at every field.

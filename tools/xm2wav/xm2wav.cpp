@@ -15,6 +15,7 @@
 #include "XmOutput.h"
 #include "XmRejectionText.h"
 #include "XmRender.h"
+#include "XmState.h"
 
 namespace {
 

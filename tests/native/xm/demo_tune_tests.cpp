@@ -9,7 +9,9 @@
 
 #include "LoadedSong.h"
 #include "XmOutput.h"
+#include "XmMixer.h"
 #include "XmRender.h"
+#include "XmReplay.h"
 
 // The tune bundled with the intro: it plays through, comes back to its restart order
 // sounding exactly as it did the first time, and every channel is heard. The

@@ -60,10 +60,8 @@ TEST(Loader, ReadsHeaderFieldsAndSetsUpPlayback) {
   EXPECT_EQ(c.volume, 0x30);
   EXPECT_EQ(c.effect, 0x0C);
   EXPECT_EQ(c.parameter, 0x20);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 3; ++i)
     EXPECT_EQ(song.channels[i].voice, &song.voices[2 * i]);
-    EXPECT_EQ(song.voices[2 * i].stepInteger, 1u);
-  }
   EXPECT_EQ(song.tickSamplesLeft, 0u);
   EXPECT_EQ(song.nextOrder, 0);
   EXPECT_EQ(song.nextRow, 0);

@@ -6,7 +6,8 @@
 
 #include "DefinedMix.h"
 #include "SampleBlock.h"
-#include "XmTypes.h"
+#include "XmMixer.h"
+#include "XmState.h"
 
 namespace {
 
@@ -148,7 +149,6 @@ TEST_F(Mixer, StepZeroCreepsAtTheMinimumStep) {
   v.stepInteger = 0;
   v.stepFraction = 0;
   mix(1000);
-  EXPECT_EQ(v.stepFraction, 0x369D00u);
   EXPECT_EQ(v.position, 0u);
   EXPECT_EQ(v.fraction, 1000u * 0x369D00u);
 }

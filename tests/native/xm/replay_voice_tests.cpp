@@ -1,4 +1,6 @@
 #include "ReplayFixture.h"
+#include "XmPeriods.h"
+#include "XmVoiceUpdate.h"
 
 // What reaches the mixer's voices: final volume and panning, periods and frequencies,
 // the resampling step, the voice hand-over and the automatic vibrato.
@@ -106,7 +108,7 @@ TEST_F(VoiceUpdate, TriggerUsesAnIdleVoiceAndHandsASoundingNoteToTheOtherVoice) 
   EXPECT_EQ(channel().voice, &voices[0]);
   EXPECT_EQ(voices[0].sample, &silentSample);
   voices[0].position = 77;
-  voices[0].startOffset = 300;
+  channel().startOffset = 300;
   update(UpdateTrigger | UpdateVolume);
   EXPECT_EQ(channel().voice, &voices[1]);
   EXPECT_EQ(voices[0].position, 77u);
@@ -114,7 +116,7 @@ TEST_F(VoiceUpdate, TriggerUsesAnIdleVoiceAndHandsASoundingNoteToTheOtherVoice) 
   EXPECT_EQ(voices[0].targetLeft, 0);
   EXPECT_EQ(voices[0].finalVolume, 0);
   EXPECT_EQ(voices[1].position, 300u);
-  EXPECT_EQ(voices[1].startOffset, 0u);
+  EXPECT_EQ(channel().startOffset, 0u);
   voices[1].sample = nullptr; // ended in the mixer
   update(UpdateTrigger);
   EXPECT_EQ(channel().voice, &voices[1]);

@@ -12,8 +12,9 @@
 #include "XmLoader.h"
 #include "XmOutput.h"
 #include "XmPlayer.h"
-#include "XmPlayerControl.h"
+#include "XmControl_win32.h"
 #include "XmRender.h"
+#include "XmState.h"
 #include "XmWriter.h"
 
 // startSong and stopSong on the real wave-out device. The ALSA file plugin behind
