@@ -9,15 +9,12 @@
 
 namespace {
 
-TEST(Conversion, RoundsHalfAwayFromZero) {
+TEST(Conversion, RoundsHalfAwayFromZeroAndClipsToPlusMinus32767) {
   EXPECT_EQ(convertSample(8160), 1);
   EXPECT_EQ(convertSample(8159), 0);
   EXPECT_EQ(convertSample(-8160), -1);
   EXPECT_EQ(convertSample(-8159), 0);
   EXPECT_EQ(convertSample(16320 * 100 + 8159), 100);
-}
-
-TEST(Conversion, ClipsToPlusMinus32767) {
   EXPECT_EQ(convertSample(32766 * 16320 + 8159), 32766);
   EXPECT_EQ(convertSample(32766 * 16320 + 8160), 32767);
   EXPECT_EQ(convertSample(-(32766 * 16320 + 8160)), -32767);

@@ -1,4 +1,5 @@
 #include <functional>
+#include <tuple>
 
 #include "ReplayFixture.h"
 
@@ -124,6 +125,22 @@ TEST_F(Effects, VibratoStepsOnTheRowTickTremoloOnlyLaterAndItsLastOffsetStays) {
   EXPECT_EQ(channel().volume, 32 + 22);
 }
 
+// An instrument number restarts the tremolo unless the wave control, read as signed, is 0x4F or
+// more, and the vibrato unless bit 2 or 3 of its waveform is set.
+TEST_F(Effects, InstrumentRestartsTheWavesAsTheWaveControlSays) {
+  cell(0, 1, 0).instrument = 1;
+  runRows(1);
+  for (const auto &[control, tremoloKept, vibratoKept] :
+       std::vector<std::tuple<uint8_t, bool, bool>>{{0x40, false, false}, {0x4F, true, true}, {0xC8, false, true}}) {
+    channel().waveControl = control;
+    channel().tremoloPos = channel().vibratoPos = 20;
+    runTicks(1);
+    EXPECT_EQ(channel().tremoloPos, tremoloKept ? 20 : 0) << int(control);
+    EXPECT_EQ(channel().vibratoPos, vibratoKept ? 20 : 0) << int(control);
+    runTicks(4 * song.speed - 1); // round to row 1 again
+  }
+}
+
 TEST_F(Effects, VibratoWaveformsOverOnePeriod) {
   song.speed = 8;
   setEffect(1, 0x4, 0x8F); // a period in 8 ticks at full depth
@@ -217,11 +234,16 @@ TEST_F(Effects, RetriggerNoteOnEveryYthTick) {
 }
 
 TEST_F(Effects, MultiRetriggerKeepsModeAndIntervalAndChangesTheVolume) {
-  cell(0, 0, 0).volume = 0x30;
-  setEffect(0, 27, 0x93);
+  cell(0, 0, 0).volume = 0x10 + 41;
+  setEffect(0, 27, 0x63); // two thirds, rounded down
   setEffect(1, 27, 0x00);
+  setEffect(2, 27, 0x73); // half
+  setEffect(3, 27, 0xD3); // +16
   EXPECT_EQ(triggerTicks(12), (std::vector<int>{0, 3, 9}));
-  EXPECT_EQ(channel().volume, 34);
+  EXPECT_EQ(channel().volume, 18);
+  EXPECT_EQ(atRowEnds(2, volume), (std::vector<int>{9, 25}));
+  setEffect(0, 27, 0x93); // +1, when the song comes round again
+  EXPECT_EQ(atRowEnds(1, volume), (std::vector<int>{42}));
 }
 
 TEST_F(Effects, TremorPlaysOnPlusOneTicksAndMutesOffPlusOneAcrossRows) {
@@ -242,15 +264,17 @@ TEST_F(Effects, GlobalVolumeSetAndSlideClampAndRemember) {
   EXPECT_EQ(song.globalVolume, 64 - 5);
   runTicks(6);
   EXPECT_EQ(song.globalVolume, 64 - 10);
+  setEffect(0, 16, 0x7F);
+  runTicks(1);
+  EXPECT_EQ(song.globalVolume, 64);
 }
 
 TEST_F(Effects, PanningSetSlideWithMemoryAndFinePanning) {
-  setEffect(0, 0x8, 0xC0);
-  setEffect(1, 25, 0x30);
+  setEffect(0, 0x8, 0x80);
+  setEffect(1, 25, 0xF0);
   setEffect(2, 25, 0x00);
   setEffect(3, 0xE, 0x84);
-  EXPECT_EQ(atRowEnds(4, [this] { return channel().panning; }),
-            (std::vector<int>{192, 192 + 15, 192 + 30, 64}));
+  EXPECT_EQ(atRowEnds(4, [this] { return channel().panning; }), (std::vector<int>{128, 128 + 75, 255, 64}));
   EXPECT_EQ(voices[0].finalPanning, 64);
 }
 

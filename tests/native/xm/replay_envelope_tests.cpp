@@ -79,6 +79,19 @@ TEST_F(Envelopes, DamagedEnvelopesStayInsideTheirPointsAndInRange) {
   }
 }
 
+// On its first tick a delayed note takes the envelope's last level only as on or off:
+// above 9 it sounds at full level, else silent.
+TEST_F(Envelopes, NoteDelayTurnsTheLastEnvelopeLevelIntoFullOrSilence) {
+  XmInstrument &instrument = songWithEnvelope({{0, 10}}, 1, 2);
+  for (int row : {1, 3})
+    cell(0, row, 0) = XmCell{C4, 0, 0, 0xE, 0xD1};
+  runTicks(4);
+  EXPECT_EQ(channel().volEnvValue, 64);
+  instrument.volumeEnvelope[0].y = 9;
+  runTicks(4);
+  EXPECT_EQ(channel().volEnvValue, 0);
+}
+
 TEST_F(Envelopes, InstrumentResetCentresThePanningEnvelope) {
   basicSong(1);
   cell(0, 0, 0) = XmCell{C4, 1, 0, 0, 0};

@@ -95,8 +95,8 @@ TEST_F(VoiceUpdate, NotePeriodsWithFinetune) {
   EXPECT_EQ(amigaPeriod(48, sample), 1712);
   EXPECT_EQ(amigaPeriod(60, sample), 856);
   EXPECT_EQ(amigaPeriod(0, sample), 27392);
-  sample.finetune = 64;
-  EXPECT_EQ(amigaPeriod(48, sample), 1664);
+  sample.finetune = 127; // 127/128 of the way to the next semitone
+  EXPECT_EQ(amigaPeriod(48, sample), 1617);
   sample.finetune = 3; // a part of -96 truncated toward zero
   EXPECT_EQ(amigaPeriod(48, sample), 1710);
   sample.finetune = -128;
@@ -127,7 +127,7 @@ TEST_F(VoiceUpdate, AutoVibratoSweepsInOverItsSweepTicks) {
   instrument.vibratoType = 1; // square: +64 while the position stays below 128
   instrument.vibratoDepth = 8;
   EXPECT_EQ(autoVibratoDeltas(3), (std::vector<int>{8, 8, 8}));
-  instrument.vibratoSweep = 16;
+  instrument.vibratoSweep = 2;
   channel().autoVibratoSweep = 0;
-  EXPECT_EQ(autoVibratoDeltas(18), (std::vector<int>{0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8}));
+  EXPECT_EQ(autoVibratoDeltas(4), (std::vector<int>{0, 4, 8, 8}));
 }
