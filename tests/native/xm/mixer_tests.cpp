@@ -113,15 +113,15 @@ TEST_F(Mixer, PingPongReflectsAtBothEnds) {
 // ball between two walls.
 TEST_F(Mixer, PingPongWithBigStepsBouncesBetweenTheLoopEdges) {
   MixVoice &v = start(makeSample(ramp(20, 0), 2, 5, 3));
-  const int64_t step = int64_t(7) << 32 | 0x12345678, start = int64_t(5) << 32, end = int64_t(8) << 32;
+  const int64_t step = int64_t(7) << 32 | 0x12345678, loopStart = int64_t(5) << 32, loopEnd = int64_t(8) << 32;
   v.stepInteger = uint32_t(step >> 32);
   v.stepFraction = uint32_t(step);
   int64_t position = 0, direction = 1;
   for (int frame = 0; frame < 200; ++frame) {
     mix(1);
     position += direction * step;
-    for (; position < start || position > end; direction = -direction)
-      position = position < start ? 2 * start - position : 2 * end - position;
+    for (; position < loopStart || position > loopEnd; direction = -direction)
+      position = position < loopStart ? 2 * loopStart - position : 2 * loopEnd - position;
     ASSERT_EQ(int64_t(v.position) << 32 | v.fraction, position) << frame;
   }
 }
