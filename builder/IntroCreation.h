@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -19,13 +20,25 @@ void CreateIntro();
 bool ChooseOutputFile(HWND owner, const char *filter, const char *title, std::string &path);
 // True when the file opens for reading; an empty path never does.
 bool FileReadable(const char *path);
-// Writes a resource of the builder's own program out as a new file. The resource is
-// loaded first, so a builder that cannot find it never truncates an existing file.
+// Writes a resource of the builder's own program out as a new file; true when all of
+// it was written. The resource is loaded first, so a builder that cannot find it
+// never truncates an existing file.
 bool WritePlayerCopy(int resourceId, int resourceType, const char *outputPath);
-// Adds the whole of a file, unconverted, as one resource of the target program.
-void AddFileResource(const char *targetPath, const char *sourcePath, const char *resourceType,
+// Adds the whole of a file, unconverted, as one resource of the target program; false
+// when the target could not be updated. A source that cannot be opened or mapped (an
+// empty file) adds nothing and is not the target's failure.
+bool AddFileResource(const char *targetPath, const char *sourcePath, const char *resourceType,
                      const char *resourceName);
 
-// The player copy and every readable input of `options`, without dialogs; false when
-// not even the player copy could be written.
-bool WriteIntroFile(const TBuilderOptions &options, const char *outputPath);
+// What a build put on disk: whether the player copy was written at all, and the
+// parts the user gave that could not be added to it ("font", "music", "icon",
+// "settings"), in the order they were tried.
+struct TIntroWrite {
+  bool PlayerWritten = false;
+  std::vector<std::string> NotAdded;
+};
+
+// The player copy and every readable input of `options`, without dialogs.
+TIntroWrite WriteIntroFile(const TBuilderOptions &options, const char *outputPath);
+// The parts a build could not add, joined by ", ".
+std::string NotAddedText(const TIntroWrite &written);

@@ -1,11 +1,14 @@
 // Writing the carried player out: a builder that cannot load it must leave an
-// existing file alone, and one that can writes exactly its bytes over any length.
+// existing file alone, one that can writes exactly its bytes over any length, and a
+// build never counts a part as added when the copy could not take it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "IntroCreation.h"
 
@@ -39,6 +42,30 @@ TEST(WritePlayerCopy, WritesTheResourceOverALongerFile) {
   Write("copy.exe", std::string(10000, 'x'));
   ASSERT_TRUE(WritePlayerCopy(PlayerResourceId, int(uintptr_t(RT_RCDATA)), "copy.exe"));
   EXPECT_EQ(Contents("copy.exe"), std::string("the player", 10));
+}
+
+TEST(WritePlayerCopy, AWriteThatStopsShortIsAFailure) {
+  // The host's full device opens but takes no bytes: WriteFile fails as on a full disk.
+  const char *full = "Z:\\dev\\full";
+  HANDLE device = CreateFileA(full, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  ASSERT_NE(device, INVALID_HANDLE_VALUE);
+  CloseHandle(device);
+  EXPECT_FALSE(WritePlayerCopy(PlayerResourceId, int(uintptr_t(RT_RCDATA)), full));
+}
+
+TEST(WriteIntroFile, NamesEveryPartTheCopyCouldNotTake) {
+  // The stand-in player is no program, so no resource update of it can be begun. An
+  // empty music file adds nothing, but that is the input's fault, not the copy's.
+  auto options = std::make_unique<TBuilderOptions>();
+  Write("font.tga", "x");
+  Write("empty.xm", "");
+  SetOptionText(options->FontPath, "font.tga");
+  SetOptionText(options->MusicPath, "empty.xm");
+  const TIntroWrite written = WriteIntroFile(*options, "stand-in.exe");
+  EXPECT_TRUE(written.PlayerWritten);
+  EXPECT_EQ(written.NotAdded, (std::vector<std::string>{"font", "settings"}));
+  EXPECT_EQ(NotAddedText(written), "font, settings");
 }
 
 TEST(FileReadable, EmptyAndMissingPathsAreNot) {
