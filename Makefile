@@ -6,13 +6,17 @@ FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test setup native win32 test-native test-win32 fuzz-build fuzz test-fuzz clean
+.PHONY: demo test size setup native win32 test-native test-win32 fuzz-build fuzz test-fuzz clean
 
 # The builds depend on the setup, so `make -j` never builds while packages install.
 demo: native win32
 	python3 scripts/demo.py
 
 test: test-native test-win32 test-fuzz
+
+# Where the player's bytes go: per source file, largest functions, sections, packed size.
+size: win32
+	python3 scripts/size_report.py --build $(WIN32)
 
 setup:
 	bash scripts/setup.sh
