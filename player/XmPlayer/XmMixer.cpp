@@ -180,6 +180,14 @@ uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step, bo
                  : mixRun<false, false>(v, out, frames, position, step);
 }
 
+// An overshoot past a loop edge modulo two loop lengths. The edges are whole frames, so
+// the remainder is taken of the whole frames alone, in 32 bits, and the fraction comes
+// along: the 32-bit intro needs no 64-bit division for it.
+uint64_t foldedOvershoot(uint64_t overshoot, uint32_t loopLength) {
+  const uint32_t wholes = uint32_t(overshoot >> PositionShift) % (2 * loopLength);
+  return uint64_t(wholes) << PositionShift | uint32_t(overshoot);
+}
+
 // Mirrors the position at the loop edges until it lies inside the loop. The loop's
 // back-and-forth pattern repeats every two loop lengths, so one remainder does it.
 void reflect(MixVoice &v) {
@@ -189,11 +197,11 @@ void reflect(MixVoice &v) {
   const uint64_t end = start + length;
   const uint64_t position = voicePosition(v);
   if (v.backward) {
-    const uint64_t over = (start - position) % (2 * length);
+    const uint64_t over = foldedOvershoot(start - position, s.loopLength);
     v.backward = over >= length;
     setVoicePosition(v, over < length ? start + over : end - (over - length));
   } else {
-    const uint64_t over = (position - end) % (2 * length);
+    const uint64_t over = foldedOvershoot(position - end, s.loopLength);
     v.backward = over <= length;
     setVoicePosition(v, over <= length ? end - over : start + (over - length));
   }
@@ -231,16 +239,38 @@ bool skipSilently(MixVoice &v, uint16_t ramp, uint32_t frames, uint64_t step, ui
   return true;
 }
 
+// Runs are cut at this length so that their frame counts fit in 16 bits.
+constexpr uint32_t MaxRunFrames = 0xFFFF;
+
+// Frames until the voice reaches its boundary, ceil(distance / step), counted up to
+// `limit` (at most MaxRunFrames; limit + 1 means beyond it). Found bit by bit, as the
+// count is small: the 32-bit intro needs no 64-bit division for it.
+uint32_t framesToBoundary(uint64_t distance, uint64_t step, uint32_t limit) {
+  if (distance == 0)
+    return 0;
+  if (distance > limit * step)
+    return limit + 1;
+  uint64_t rest = distance - 1; // ceil(d / s) = floor((d - 1) / s) + 1
+  uint32_t frames = 1;
+  for (int bit = 15; bit >= 0; --bit)
+    if ((rest >> bit) >= step) {
+      rest -= step << bit;
+      frames += 1u << bit;
+    }
+  return frames;
+}
+
 void mixVoice(MixVoice &v, int32_t *out, uint32_t frames) {
   while (frames > 0) {
     uint64_t distance;
     if (!boundaryDistance(v, distance))
       return;
     const uint64_t step = voiceStep(v);
-    const uint64_t toBoundary = distance / step + (distance % step != 0);
+    const uint32_t limit = minOf(frames, MaxRunFrames);
+    const uint32_t toBoundary = framesToBoundary(distance, step, limit);
     if (toBoundary != 0) {
-      const bool reached = toBoundary <= frames;
-      uint32_t n = reached ? uint32_t(toBoundary) : frames;
+      const bool reached = toBoundary <= limit;
+      uint32_t n = reached ? toBoundary : limit;
       const uint16_t ramp = setUpRamp(v);
       if (skipSilently(v, ramp, frames, step, distance))
         return;
@@ -255,10 +285,8 @@ void mixVoice(MixVoice &v, int32_t *out, uint32_t frames) {
         if (v.rampRemaining == 0)
           v.rampStepRight = v.rampStepLeft = 0;
       }
-      if (cutByRamp)
+      if (cutByRamp || !reached)
         continue;
-      if (!reached)
-        return;
     }
     if (!crossBoundary(v))
       return;

@@ -78,9 +78,11 @@ void rewind(MixVoice &voice) {
   voice.fraction = 0;
 }
 
+// The final volume stays within +-512 and the panning within 0..255, so the products
+// fit in 32 bits.
 void setTargets(MixVoice &voice) {
-  voice.targetRight = int32_t(int64_t(voice.finalVolume) * voice.finalPanning / 255);
-  voice.targetLeft = int32_t(int64_t(voice.finalVolume) * (255 - voice.finalPanning) / 255);
+  voice.targetRight = voice.finalVolume * voice.finalPanning / 255;
+  voice.targetLeft = voice.finalVolume * (255 - voice.finalPanning) / 255;
 }
 
 void sendVolume(const ReplayChannel &channel, MixVoice &voice) {
@@ -97,10 +99,15 @@ void sendPanning(const ReplayChannel &channel, MixVoice &voice) {
 
 } // namespace
 
+// The fraction is (remainder x 2^32 + whole) / OutputRate, divided 16 bits at a time:
+// every partial dividend stays below OutputRate x 2^16 < 2^32, so the 32-bit intro
+// needs no 64-bit division.
 void setVoiceStep(MixVoice &voice, uint32_t frequency) {
-  voice.stepInteger = frequency / OutputRate;
-  const uint64_t remainder = frequency % OutputRate;
-  voice.stepFraction = uint32_t(((remainder << PositionShift) + voice.stepInteger) / OutputRate);
+  const uint32_t whole = frequency / OutputRate;
+  const uint32_t high = (frequency % OutputRate) << 16 | whole >> 16;
+  const uint32_t low = (high % OutputRate) << 16 | (whole & 0xFFFF);
+  voice.stepInteger = whole;
+  voice.stepFraction = (high / OutputRate) << 16 | low / OutputRate;
 }
 
 void updateVoice(ReplayChannel &channel, const XmSample &sample, const XmInstrument &instrument) {
