@@ -71,6 +71,7 @@ inline int32_t scaled(int32_t value, int32_t gain) {
 
 inline void accumulate(int32_t &sum, int32_t value) { sum = int32_t(uint32_t(sum) + uint32_t(value)); }
 
+#if XM_VECTOR_UNIT
 // The same as scaled() while |value x gain| < 2^37, which gains below 2^14 ensure
 // (|value| < 2^23): one shift instead of two and a truncation.
 constexpr int32_t NarrowGainLimit = 1 << 14;
@@ -78,6 +79,7 @@ inline int32_t scaledNarrow(int32_t value, int32_t gain) {
   const int64_t p = int64_t(value) * gain;
   return int32_t((p + ((p >> 63) & 64)) >> 7);
 }
+#endif
 
 inline int32_t interpolated(const int16_t *data, uint64_t position) {
   const int16_t *at = data + uint32_t(position >> PositionShift);
@@ -86,6 +88,7 @@ inline int32_t interpolated(const int16_t *data, uint64_t position) {
   return 64 * s0 + int32_t((int64_t(s1 - s0) * (uint32_t(position) >> 1)) >> 25);
 }
 
+#if XM_VECTOR_UNIT
 // Steady gains below NarrowGainLimit, the usual case. A gain that is a multiple of
 // 128 (every ramp from silence ends on one) scales by one 32-bit multiply.
 template <bool Backward>
@@ -132,6 +135,7 @@ uint64_t mixVectorFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t po
   v.currentRight += int32_t(frames) * gains.rightStep;
   return position;
 }
+#endif
 
 template <bool Backward, bool Ramping>
 uint64_t mixRun(MixVoice &v, int32_t *out, uint32_t frames, uint64_t position, uint64_t step) {
@@ -167,6 +171,7 @@ uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step, bo
   uint64_t position = voicePosition(v);
   if (steadySilent(v, ramping))
     return silentRun(v, frames, position, step);
+#if XM_VECTOR_UNIT
   static const bool vector = vectorAvailable();
   if (vector && frames >= 8 && narrowThroughout(v, frames, ramping))
     return mixVectorFrames(v, out, frames, position, step, ramping);
@@ -178,6 +183,10 @@ uint64_t mixFrames(MixVoice &v, int32_t *out, uint32_t frames, uint64_t step, bo
                    : mixRun<true, false>(v, out, frames, position, step);
   return ramping ? mixRun<false, true>(v, out, frames, position, step)
                  : mixRun<false, false>(v, out, frames, position, step);
+#else
+  // Steady voices have ramp steps of 0, and moving back is adding the step's negative.
+  return mixRun<false, true>(v, out, frames, position, v.backward ? 0 - step : step);
+#endif
 }
 
 // An overshoot past a loop edge modulo two loop lengths. The edges are whole frames, so

@@ -43,11 +43,14 @@ static uint32_t mixBlock() {
 uint32_t renderBlock(int16_t *out) {
   std::memset(mixBuffer, 0, sizeof mixBuffer);
   const uint32_t frames = paused ? BlockFrames : mixBlock();
+#if XM_VECTOR_UNIT
   static const bool vector = vectorAvailable();
-  if (vector)
+  if (vector) {
     convertVector(mixBuffer, out, 2 * BlockFrames);
-  else
-    for (uint32_t i = 0; i < 2 * BlockFrames; ++i)
-      out[i] = convertSample(mixBuffer[i]);
+    return frames;
+  }
+#endif
+  for (uint32_t i = 0; i < 2 * BlockFrames; ++i)
+    out[i] = convertSample(mixBuffer[i]);
   return frames;
 }

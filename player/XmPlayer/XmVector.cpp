@@ -1,6 +1,6 @@
 #include "XmVector.h"
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(XM_SCALAR_ONLY)
+#if XM_VECTOR_UNIT
 #include <immintrin.h>
 
 #define AVX2 __attribute__((target("avx2")))

@@ -5,6 +5,15 @@
 // bit for bit the same arithmetic as the scalar code. Elsewhere, or on a processor
 // without it, vectorAvailable() is false and the scalar code runs.
 
+// Builds that can have the vector unit (x86-64 hosts) also keep the mixer's special
+// cases for speed; the 32-bit intro and the scalar host build mix every run with one
+// loop, the same output from less code.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(XM_SCALAR_ONLY)
+#define XM_VECTOR_UNIT 1
+#else
+#define XM_VECTOR_UNIT 0
+#endif
+
 bool vectorAvailable();
 
 // Gains of the first frame and their change per frame (0 when steady).
