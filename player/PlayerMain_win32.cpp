@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "IntroSettings.h"
 #include "IntroWindow.h"
@@ -35,14 +36,22 @@ int32_t RunIntroLoop() {
 
 // The program starts without the C run-time's start-up code, which would be a
 // fifth of the file; the entry does the little of it that the player needs.
-extern "C" void _fpreset();           // the x87 precision that start-up code sets
 extern "C" void (*__CTOR_LIST__[])(); // the linker's list: -1, constructors, 0
+
+// The streams' virtual destructors name the deallocation functions, which the intro
+// never calls; the library's come with unwind tables, a section of their own.
+void operator delete(void *memory) noexcept { free(memory); }
+void operator delete(void *memory, size_t) noexcept { free(memory); }
 
 // Globals register their destructors here as they are constructed. The process ends
 // through ExitProcess, which releases everything at once, so none of them is kept.
 extern "C" int atexit(void (*)()) { return 0; }
 
 namespace {
+// The x87 state that start-up code sets (64-bit precision, all exceptions masked): the
+// run-time's _fpreset is this one instruction, written here to leave out its unwind table.
+void ResetFloatingPoint() { __asm__ __volatile__("fninit"); }
+
 // Constructors of the program's globals, last to first as the run-time runs them.
 // Nothing is registered for the exit: the process ends through ExitProcess.
 void RunGlobalConstructors() {
@@ -57,7 +66,7 @@ void RunGlobalConstructors() {
 // The program's entry: it takes no command line. An intro without a title has
 // nothing to show and ends without a window. The exit code is always 0.
 extern "C" void PlayerEntry() {
-  _fpreset();
+  ResetFloatingPoint();
   RunGlobalConstructors();
   LoadSettings();
   if (!IntroSettings.Title.IsEmpty())

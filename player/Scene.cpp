@@ -7,9 +7,7 @@
 Star Stars[StarCount];
 float StarSpeed[StarCount];
 float WaveTable[WaveTableSize];
-int32_t WaveDivisor = 10;
 int32_t FramePhase = 0;
-int32_t PhaseStep = 5;
 float ScrollOffset = 0;
 float ScrollSpeed = 0;
 uint32_t RandomSeed = 0;
@@ -60,10 +58,24 @@ uint32_t RandomBelow(uint32_t n) {
   return uint32_t((uint64_t(RandomSeed) * n) >> 32);
 }
 
+namespace {
+#if defined(_WIN32) && defined(__i386__)
+// The x87 instruction that the C run-time's sinl comes down to for these arguments,
+// without the run-time's error handling around it (about 700 bytes of the intro).
+long double ExtendedSine(long double x) {
+  long double y;
+  __asm__("fsin" : "=t"(y) : "0"(x));
+  return y;
+}
+#else
+long double ExtendedSine(long double x) { return sinl(x); }
+#endif
+} // namespace
+
 void BuildWaveTable() {
   const long double pi = 3.14159265358979323846264338327950288L;
   for (int i = 0; i < WaveTableSize; i++)
-    WaveTable[i] = float(sinl(i * pi / 40) / WaveDivisor);
+    WaveTable[i] = float(ExtendedSine(i * pi / 40) / WaveDivisor);
 }
 
 TByteString UpperAscii(const TByteString &text) {

@@ -18,9 +18,10 @@ constexpr int WaveTableSize = 360;
 extern Star Stars[StarCount];
 extern float StarSpeed[StarCount];
 extern float WaveTable[WaveTableSize];
-extern int32_t WaveDivisor;
+// Fixed for every intro: constants, so they take no initialised data.
+constexpr int32_t WaveDivisor = 10;
 extern int32_t FramePhase;
-extern int32_t PhaseStep;
+constexpr int32_t PhaseStep = 5;
 extern float ScrollOffset;
 extern float ScrollSpeed;
 extern uint32_t RandomSeed;

@@ -19,7 +19,7 @@ uint32_t playPositionBytes(void *) {
 void sleepMilliseconds(void *, uint32_t milliseconds) { Sleep(milliseconds); }
 
 DWORD WINAPI outputThreadMain(LPVOID songEnded) {
-  const OutputDevice device{&playPositionBytes, &sleepMilliseconds, nullptr};
+  static const OutputDevice device{&playPositionBytes, &sleepMilliseconds, nullptr};
   runOutputLoop(device, reinterpret_cast<SongEndHandler>(songEnded));
   return 0;
 }
