@@ -9,6 +9,11 @@ function(product_code target)
   if(WIN32)
     target_compile_options(${target} PRIVATE -fno-data-sections -fno-asynchronous-unwind-tables
                                              -fno-threadsafe-statics)
+    # Optimising across files at link time leaves out what no caller reaches (the
+    # player's file source, branches for flags that are constant): a tenth of the intro.
+    # Fat objects keep the usual code too, for the test programs linked without it.
+    set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
+    target_compile_options(${target} PRIVATE -ffat-lto-objects)
   endif()
 endfunction()
 
@@ -20,4 +25,8 @@ endfunction()
 # Tests that derive from the product's classes must match its no-RTTI ABI.
 function(test_code target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -fno-rtti)
+  # They link the product's fat objects by their usual code.
+  if(WIN32)
+    target_link_options(${target} PRIVATE -fno-lto)
+  endif()
 endfunction()

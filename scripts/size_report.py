@@ -2,10 +2,13 @@
 """Where the player's bytes go: links Sinestage.exe again with a map, and prints the
 bytes of each source file, the largest functions, the sections and the UPX-packed size.
 
-    python3 scripts/size_report.py [--build build/win32] [--top 20]
+    python3 scripts/size_report.py [--build build/win32] [--top 20]   (or: make size)
 
-The relink uses the build tree's own link command, so it sees exactly the objects the
-player was made of; its output goes to a temporary folder, the build is not touched.
+The relinks use the build tree's own link command, so they see exactly the objects the
+player was made of; their output goes to a temporary folder, the build is not touched.
+The player is optimised across files when linked, so a function there holds what was
+inlined into it; the bytes per source file come from a second link of the same objects
+as each file was compiled on its own.
 """
 import argparse
 import collections
@@ -19,14 +22,19 @@ import tempfile
 OBJDUMP = "i686-w64-mingw32-objdump"
 
 
-def relink_with_map(build, folder):
-    """Runs the player's link line with its output and a map redirected to `folder`."""
+def relink_with_map(build, folder, per_file=False):
+    """Runs the player's link line with its output and a map redirected to `folder`;
+    `per_file` links the objects' code as compiled file by file, without the
+    optimisation across files that the player's own link does."""
     player_dir = os.path.join(build, "player")
     link = open(os.path.join(player_dir, "CMakeFiles/Sinestage.dir/link.txt")).read().splitlines()
     command = next(line for line in link if " -o " in line and "g++" in line)
+    os.makedirs(folder, exist_ok=True)
     exe, map_path = os.path.join(folder, "Sinestage.exe"), os.path.join(folder, "Sinestage.map")
     command = re.sub(r" -o \S+", f" -o {exe}", command)
     command = re.sub(r" -Wl,--out-implib,\S+", "", command) + f" -Wl,-Map={map_path}"
+    # Code optimised at link time comes out as one section unless told otherwise.
+    command += " -fno-lto" if per_file else " -ffunction-sections"
     subprocess.run(command, shell=True, cwd=player_dir, check=True)
     return exe, map_path
 
@@ -38,6 +46,8 @@ SYMBOL = re.compile(r"^\s+(0x[0-9a-f]+)\s{8,}(\S.*)$")
 
 def object_name(path):
     """`libx.a(File.cpp.obj)` becomes File.cpp; runtime members keep their library."""
+    if ".ltrans" in path:
+        return "optimised across files"
     member = re.search(r"\(([^)]+)\)$", path)
     if not member:
         return os.path.basename(path)
@@ -112,20 +122,21 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         exe, map_path = relink_with_map(args.build, folder)
         pieces = parse_map(map_path)
+        per_file_pieces = parse_map(relink_with_map(args.build, os.path.join(folder, "per-file"), True)[1])
         sections = section_table(exe)
         unpacked = os.path.getsize(exe)
         packed = packed_size(exe)
 
     per_file = collections.Counter()
-    for output, obj, _, size in pieces:
+    for output, obj, _, size in per_file_pieces:
         if output in (".text", ".rdata", ".data"):
             per_file[obj] += size
-    print("bytes per source file (.text, .rdata, .data):")
+    print("bytes per source file (.text, .rdata, .data), each compiled on its own:")
     for obj, size in per_file.most_common():
         print(f"  {size:7,}  {obj}")
 
     functions = sorted((p for p in pieces if p[0] == ".text"), key=lambda p: -p[3])[: args.top]
-    print(f"\nlargest {args.top} functions:")
+    print(f"\nlargest {args.top} functions, as linked (with what was inlined into them):")
     for (_, obj, _, size), name in zip(functions, demangled([p[2] for p in functions])):
         print(f"  {size:7,}  {name}  [{obj}]")
 
