@@ -18,8 +18,6 @@ void CreateIntro();
 
 // The save dialog; false when the user cancels or the dialog fails.
 bool ChooseOutputFile(HWND owner, const char *filter, const char *title, std::string &path);
-// True when the file opens for reading; an empty path never does.
-bool FileReadable(const char *path);
 // Writes a resource of the builder's own program out as a new file; true when all of
 // it was written. The resource is loaded first, so a builder that cannot find it
 // never truncates an existing file.

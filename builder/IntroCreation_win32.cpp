@@ -2,6 +2,7 @@
 
 #include "BuilderDialog.h"
 #include "FileDialog.h"
+#include "FileReadable.h"
 #include "IconResources.h"
 #include "PostBuild_win32.h"
 #include "ResourceBytes_win32.h"
@@ -47,17 +48,6 @@ bool ChooseOutputFile(HWND owner, const char *filter, const char *title, std::st
   if (!ShowFileDialog(true, owner, filter, title, file))
     return false;
   path = file;
-  return true;
-}
-
-bool FileReadable(const char *path) {
-  if (!path[0])
-    return false;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
-  CloseHandle(file);
   return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "IntroCreation.h"
+#include "FileReadable.h"
 #include "PathText.h"
 
 std::string PackerPath() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "BuildCommand.h"
+#include "FileReadable.h"
 #include "InputChecks.h"
 #include "IntroCreation.h"
 #include "PostBuild_win32.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FileReadable.h"
 #include "IntroCreation.h"
 
 namespace {
