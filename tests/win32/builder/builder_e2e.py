@@ -192,6 +192,8 @@ def packer_case(s, xm2wav, corpus, capture):
     if os.path.exists(log):
         os.remove(log)
     builder = packer_folder(s, "Builder Tools", with_packer=True)
+    # Where a search along the unquoted command line would look first.
+    shutil.copy(os.path.join(s.bin_dir, "packer_shim.exe"), s.path("Builder.exe"))
     os.makedirs(s.path("out dir"), exist_ok=True)
     intro = s.path(os.path.join("out dir", "packed intro.exe"))
     s.env.update(PACKER_LOG=windows_path(log), PACKER_SCRIPT=os.path.join(HERE, "run_upx.sh"))
@@ -200,13 +202,13 @@ def packer_case(s, xm2wav, corpus, capture):
                          program=builder)
     expect(packed.returncode == 0, "packing build: exit %d: %s" % (packed.returncode, packed.stderr))
     # The folder keeps its final "\", so a doubled one stands where the two parts meet.
-    # Wine quotes the program's path when it hands the command line on, so the blanks
-    # in the builder's folder are checked by the packer having been found at all, and
-    # the quotes around the intro's path by its arriving as one argument.
+    # The packer is started by its path, so the decoy beside "Builder Tools" never runs
+    # and the command line arrives as it was made, the packer's path unquoted.
     with open(log) as f:
-        command, *arguments = f.read().strip().splitlines()
+        program, command, *arguments = f.read().strip().splitlines()
     packer = windows_path(os.path.dirname(builder)) + "\\\\Data\\Packer\\upx.exe"
-    expect(command.replace('"', "") == "%s %s" % (packer, windows_path(intro)) and arguments == [windows_path(intro)],
+    expect(program.lower() == packer.replace("\\\\", "\\").lower(), "the packer that ran is %r" % program)
+    expect(command == '%s "%s"' % (packer, windows_path(intro)) and arguments[-1:] == [windows_path(intro)],
            "packer command line: %r, arguments %r" % (command, arguments))
     # The build returned only after the packer had ended: the file is packed already.
     wrote, after = [int(line.rsplit(" ", 2)[-2]) for line in packed.stdout.strip().splitlines()]
