@@ -137,21 +137,7 @@ void CreateIntro() {
     return;
   const std::string output = OutputPathFor(chosen, FileReadable(chosen.c_str()));
   const TIntroWrite written = WriteIntroFile(BuilderOptions, output.c_str());
-  if (!written.NotAdded.empty()) {
-    // Never the success message for a build that lacks what the user gave it.
-    const std::string message = "The intro was not written: its " + NotAddedText(written) +
-                                " could not be added (is the disk full?). A file already at that path is left as "
-                                "it was.";
-    MessageBoxA(nullptr, message.c_str(), "Sinewright", MB_OK | MB_ICONWARNING);
-    return;
-  }
-  if (!written.Written)
-    return;
-  if (BuilderOptions.PackIntro)
-    PackIfPackerPresent(output);
-  MessageBoxA(nullptr, "Intro have been created :)", "Sinewright", MB_OK | MB_ICONINFORMATION);
-  if (BuilderOptions.RunIntro)
-    StartIntro(output);
-  if (BuilderOptions.OpenFolder)
-    OpenFolderOf(output);
+  // A copy that could not be made or put in place ends the build without a word.
+  if (written.Written || !written.NotAdded.empty())
+    FinishBuild(output, NotAddedText(written), BuilderOptions, DialogPostBuild);
 }

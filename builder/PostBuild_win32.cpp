@@ -45,3 +45,11 @@ void StartIntro(const std::string &introPath) {
 void OpenFolderOf(const std::string &introPath) {
   ShellExecuteA(nullptr, "Open", FolderOf(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+namespace {
+void ShowBuildMessage(const TBuildMessage &message) {
+  MessageBoxA(nullptr, message.Text.c_str(), "Sinewright", MB_OK | message.Icon);
+}
+} // namespace
+
+const TPostBuildActions DialogPostBuild = {PackIfPackerPresent, ShowBuildMessage, StartIntro, OpenFolderOf};

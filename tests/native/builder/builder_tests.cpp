@@ -145,6 +145,34 @@ TEST(Paths, FolderExtensionAndThePackersCommandLine) {
             "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
 }
 
+TEST(PostBuild, PackerThenMessageThenIntroThenFolder) {
+  static std::vector<std::string> steps;
+  const TPostBuildActions record = {
+      [](const std::string &intro) { steps.push_back("pack " + intro); },
+      [](const TBuildMessage &message) { steps.push_back("tell " + message.Text); },
+      [](const std::string &intro) { steps.push_back("start " + intro); },
+      [](const std::string &intro) { steps.push_back("open " + intro); },
+  };
+  auto o = FreshOptions();
+  o->PackIntro = o->RunIntro = o->OpenFolder = true;
+  FinishBuild("C:\\i.exe", "", *o, record);
+  EXPECT_EQ(steps, (std::vector<std::string>{"pack C:\\i.exe", "tell Intro have been created :)",
+                                             "start C:\\i.exe", "open C:\\i.exe"}));
+  steps.clear();
+  FinishBuild("C:\\i.exe", "music", *o, record);
+  EXPECT_EQ(steps, (std::vector<std::string>{"tell " + BuildMessage("music").Text}));
+}
+
+TEST(PostBuild, CompletionMessageInformsAndTheWarningNamesTheParts) {
+  const TBuildMessage done = BuildMessage("");
+  EXPECT_EQ(done.Text, "Intro have been created :)");
+  EXPECT_EQ(done.Icon, 0x40u);
+  const TBuildMessage warning = BuildMessage("font, settings");
+  EXPECT_EQ(warning.Text, "The intro was not written: its font, settings could not be added (is the disk "
+                          "full?). A file already at that path is left as it was.");
+  EXPECT_EQ(warning.Icon, 0x30u);
+}
+
 TEST(DroppedFile, GoesToTheBoxOfItsExtensionInAnyCase) {
   EXPECT_EQ(BoxForDroppedFile("C:\\Fonts\\BIG.TGA"), FontPathBox);
   EXPECT_EQ(BoxForDroppedFile("tune.Xm"), MusicPathBox);

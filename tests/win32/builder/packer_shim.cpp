@@ -5,7 +5,8 @@
 // builder in a folder with blanks hands its path on unquoted, so the tail of that
 // path comes before the intro as arguments of its own). Wine gives a Windows program
 // no handle to a Unix process it starts, so the shim waits for the script's "done"
-// file itself: the builder's wait for the shim is then a wait for upx.
+// file itself: the builder's wait for the shim is then a wait for upx. Its last line
+// says whether the builder's completion message was already showing when it ended.
 //   upx.exe "C:\path\intro.exe"   (exit code: upx's)
 #include <windows.h>
 
@@ -75,5 +76,10 @@ int main(int argc, char **argv) {
     return 3;
   const int code = WaitForDone(done);
   DeleteFileA(done.c_str());
+  // A dialog that did not wait for the packer shows its completion message by now.
+  if (FILE *f = log ? std::fopen(log, "ab") : nullptr) {
+    std::fprintf(f, "%s\n", FindWindowA("#32770", "Sinewright") ? "ended after the message" : "ended");
+    std::fclose(f);
+  }
   return code;
 }
