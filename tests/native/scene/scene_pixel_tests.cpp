@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "FontTexture.h"
@@ -193,4 +194,18 @@ TEST_F(ScenePixels, YWaveLiftsEachCharacterByItsTableEntry) {
     EXPECT_EQ(At(p), (Rgb{255, 0, 0})) << i;
     EXPECT_EQ(At({p.x, p.y + GlyphPixels(1.53f) * 3 / 4}), Black) << i;
   }
+}
+
+// The frame counter runs on through its wrap as two's complement (the sanitizer
+// stops the test at a signed overflow): the frame after phase 2^31 - 1 draws phase
+// -2^31, and its second character the phase five entries before that.
+TEST_F(ScenePixels, WaveRunsOnAcrossTheFrameCounterWrap) {
+  Start(OneGlyphFont(32, 'A', Red, Red), "", "AA", ScrollWaveY);
+  FramePhase = INT32_MAX;
+  ScrollOffset = 1.9f;
+  Frames(2);
+  EXPECT_EQ(FramePhase, INT32_MIN + 1);
+  const float y = 0.1f + WaveAt(INT32_MAX - 4);
+  EXPECT_EQ(At(Project(0.215f, y, 1.53f)), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At(Project(0.215f, y + 0.06f, 1.53f)), Black);
 }
