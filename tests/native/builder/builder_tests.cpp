@@ -92,6 +92,25 @@ TEST(IconFile, ImagesAndGroupDirectoryInFileOrder) {
             (std::vector<uint8_t>{64, 64, 0, 0, 1, 0, 32, 0, 17, 0, 0, 0, 3, 0}));
 }
 
+TEST(IconFile, GroupEntriesTakeEveryFieldAsItStands) {
+  // Colour count 16, reserved 7, planes 2, 0 bits per pixel: nothing is worked out.
+  std::string file;
+  put16(file, 0);
+  put16(file, 1);
+  put16(file, 1);
+  file += std::string("\x20\x18\x10\x07", 4);
+  put16(file, 2);
+  put16(file, 0);
+  put32(file, 3);
+  put32(file, 22);
+  file += "img";
+  Ico icon;
+  ASSERT_EQ(Parse(file, icon), IcoProblem::None);
+  const std::vector<uint8_t> group = GroupResourceData(BuildGroupDirectory(icon, 5));
+  EXPECT_EQ(std::vector<uint8_t>(group.begin() + 6, group.end()),
+            (std::vector<uint8_t>{32, 24, 16, 7, 2, 0, 0, 0, 3, 0, 0, 0, 5, 0}));
+}
+
 TEST(IconFile, CountZeroGivesAnEmptyGroup) {
   Ico icon;
   ASSERT_EQ(Parse(IconBytes({}), icon), IcoProblem::None);
