@@ -18,8 +18,6 @@ void CreateIntro();
 
 // The save dialog; false when the user cancels or the dialog fails.
 bool ChooseOutputFile(HWND owner, const char *filter, const char *title, std::string &path);
-// True when the file opens for reading; an empty path never does.
-bool FileReadable(const char *path);
 // Writes a resource of the builder's own program out as a new file; true when all of
 // it was written. The resource is loaded first, so a builder that cannot find it
 // never truncates an existing file.
@@ -30,15 +28,17 @@ bool WritePlayerCopy(int resourceId, int resourceType, const char *outputPath);
 bool AddFileResource(const char *targetPath, const char *sourcePath, const char *resourceType,
                      const char *resourceName);
 
-// What a build put on disk: whether the player copy was written at all, and the
+// What a build put on disk: whether the new intro now stands at the target, and the
 // parts the user gave that could not be added to it ("font", "music", "icon",
-// "settings"), in the order they were tried.
+// "settings"), in the order they were tried. A build that lacks any of them is not
+// put in place.
 struct TIntroWrite {
-  bool PlayerWritten = false;
+  bool Written = false;
   std::vector<std::string> NotAdded;
 };
 
-// The player copy and every readable input of `options`, without dialogs.
+// The player copy and every readable input of `options`, without dialogs. The target
+// is replaced in one step when all of it is made, and left as it was otherwise.
 TIntroWrite WriteIntroFile(const TBuilderOptions &options, const char *outputPath);
 // The parts a build could not add, joined by ", ".
 std::string NotAddedText(const TIntroWrite &written);

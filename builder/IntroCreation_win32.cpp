@@ -2,7 +2,9 @@
 
 #include "BuilderDialog.h"
 #include "FileDialog.h"
+#include "FileReadable.h"
 #include "IconResources.h"
+#include "PathText.h"
 #include "PostBuild_win32.h"
 #include "ResourceBytes_win32.h"
 
@@ -30,15 +32,32 @@ bool AddSettingsResource(const char *outputPath, const TBuilderOptions &options)
   return AddResource(outputPath, RT_RCDATA, "Info", const_cast<char *>(text.c_str()), DWORD(text.size() + 1));
 }
 
-// A write that stopped short leaves no file that looks like an intro: it goes back
-// to length 0, as when the player could not be loaded at all.
-bool WriteWhole(HANDLE file, const void *data, DWORD size) {
-  DWORD written = 0;
-  if (WriteFile(file, data, size, &written, nullptr) && written == size)
-    return true;
-  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-  SetEndOfFile(file);
-  return false;
+// A new, empty file of its own name in the target's folder: on the same volume, the
+// finished intro takes the target's place in one rename.
+std::string TemporaryBeside(const char *target) {
+  const std::string folder = FolderOf(target);
+  char temporary[MAX_PATH + 1];
+  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "snw", 0, temporary))
+    return "";
+  return temporary;
+}
+
+// The parts the user gave that could not be added to the copy, in the order tried.
+std::vector<std::string> AddParts(const TBuilderOptions &options, const char *copyPath) {
+  std::vector<std::string> notAdded;
+  if (FileReadable(options.FontPath) && !AddFileResource(copyPath, options.FontPath, RT_RCDATA, "Font"))
+    notAdded.push_back("font");
+  if (FileReadable(options.MusicPath) && !AddFileResource(copyPath, options.MusicPath, RT_RCDATA, "Music"))
+    notAdded.push_back("music");
+  if (FileReadable(options.IconPath)) {
+    Ico icon;
+    if (ReadIconFile(options.IconPath, icon) == IcoProblem::None &&
+        !WriteIconResources(copyPath, icon, 1, 1, IconLanguage))
+      notAdded.push_back("icon");
+  }
+  if (!AddSettingsResource(copyPath, options))
+    notAdded.push_back("settings");
+  return notAdded;
 }
 } // namespace
 
@@ -47,17 +66,6 @@ bool ChooseOutputFile(HWND owner, const char *filter, const char *title, std::st
   if (!ShowFileDialog(true, owner, filter, title, file))
     return false;
   path = file;
-  return true;
-}
-
-bool FileReadable(const char *path) {
-  if (!path[0])
-    return false;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return false;
-  CloseHandle(file);
   return true;
 }
 
@@ -70,7 +78,8 @@ bool WritePlayerCopy(int resourceId, int resourceType, const char *outputPath) {
                             ArchiveAttribute, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return false;
-  const bool whole = WriteWhole(file, player.data, player.size);
+  DWORD written = 0;
+  const bool whole = WriteFile(file, player.data, player.size, &written, nullptr) && written == player.size;
   CloseHandle(file);
   return whole;
 }
@@ -94,23 +103,21 @@ bool AddFileResource(const char *targetPath, const char *sourcePath, const char 
   return added;
 }
 
+// The intro is made whole in a file of its own and only then put in the target's
+// place, so a build that fails anywhere leaves the user's earlier intro as it was.
 TIntroWrite WriteIntroFile(const TBuilderOptions &options, const char *outputPath) {
   TIntroWrite result;
-  result.PlayerWritten = WritePlayerCopy(PlayerResourceId, int(uintptr_t(RT_RCDATA)), outputPath);
-  if (!result.PlayerWritten)
+  const std::string building = TemporaryBeside(outputPath);
+  if (building.empty())
     return result;
-  if (FileReadable(options.FontPath) && !AddFileResource(outputPath, options.FontPath, RT_RCDATA, "Font"))
-    result.NotAdded.push_back("font");
-  if (FileReadable(options.MusicPath) && !AddFileResource(outputPath, options.MusicPath, RT_RCDATA, "Music"))
-    result.NotAdded.push_back("music");
-  if (FileReadable(options.IconPath)) {
-    Ico icon;
-    if (ReadIconFile(options.IconPath, icon) == IcoProblem::None &&
-        !WriteIconResources(outputPath, icon, 1, 1, IconLanguage))
-      result.NotAdded.push_back("icon");
+  if (WritePlayerCopy(PlayerResourceId, int(uintptr_t(RT_RCDATA)), building.c_str())) {
+    result.NotAdded = AddParts(options, building.c_str());
+    result.Written =
+        result.NotAdded.empty() &&
+        MoveFileExA(building.c_str(), outputPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
-  if (!AddSettingsResource(outputPath, options))
-    result.NotAdded.push_back("settings");
+  if (!result.Written)
+    DeleteFileA(building.c_str());
   return result;
 }
 
@@ -130,20 +137,7 @@ void CreateIntro() {
     return;
   const std::string output = OutputPathFor(chosen, FileReadable(chosen.c_str()));
   const TIntroWrite written = WriteIntroFile(BuilderOptions, output.c_str());
-  if (!written.PlayerWritten)
-    return;
-  if (BuilderOptions.PackIntro)
-    PackIfPackerPresent(output);
-  if (written.NotAdded.empty()) {
-    MessageBoxA(nullptr, "Intro have been created :)", "Sinewright", MB_OK | MB_ICONINFORMATION);
-  } else {
-    // Never the success message for an intro that lacks what the user gave it.
-    const std::string message = "The intro was written without its " + NotAddedText(written) +
-                                ": the file could not be updated (is it in use, or the disk full?)";
-    MessageBoxA(nullptr, message.c_str(), "Sinewright", MB_OK | MB_ICONWARNING);
-  }
-  if (BuilderOptions.RunIntro)
-    StartIntro(output);
-  if (BuilderOptions.OpenFolder)
-    OpenFolderOf(output);
+  // A copy that could not be made or put in place ends the build without a word.
+  if (written.Written || !written.NotAdded.empty())
+    FinishBuild(output, NotAddedText(written), BuilderOptions, DialogPostBuild);
 }

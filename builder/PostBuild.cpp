@@ -9,3 +9,26 @@ std::string PackerPathBeside(const std::string &builderProgram) {
 std::string PackerCommandLine(const std::string &packerPath, const std::string &introPath) {
   return packerPath + " \"" + introPath + "\"";
 }
+
+TBuildMessage BuildMessage(const std::string &notAdded) {
+  if (notAdded.empty())
+    return {"Intro have been created :)", MessageIconInformation};
+  return {"The intro was not written: its " + notAdded +
+              " could not be added (is the disk full?). A file already at that path is left as it was.",
+          MessageIconWarning};
+}
+
+void FinishBuild(const std::string &intro, const std::string &notAdded, const TBuilderOptions &options,
+                 const TPostBuildActions &actions) {
+  if (!notAdded.empty()) {
+    actions.Tell(BuildMessage(notAdded));
+    return;
+  }
+  if (options.PackIntro)
+    actions.Pack(intro);
+  actions.Tell(BuildMessage(""));
+  if (options.RunIntro)
+    actions.StartIntro(intro);
+  if (options.OpenFolder)
+    actions.OpenFolder(intro);
+}

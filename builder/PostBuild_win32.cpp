@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "IntroCreation.h"
+#include "FileReadable.h"
 #include "PathText.h"
 
 std::string PackerPath() {
@@ -19,8 +19,10 @@ bool RunPacker(const std::string &packerPath, const std::string &introPath, unsi
   PROCESS_INFORMATION process = {};
   // Built to the length of both paths, so no path is ever cut or overrun.
   std::string command = PackerCommandLine(packerPath, introPath);
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                      &startup, &process))
+  // The packer's path names the program itself: left to the command line's unquoted
+  // start, a builder in "C:\My Tools\" would have Windows try "C:\My.exe" first.
+  if (!CreateProcessA(packerPath.c_str(), &command[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &startup, &process))
     return false;
   WaitForSingleObject(process.hProcess, INFINITE);
   if (exitCode)
@@ -43,3 +45,11 @@ void StartIntro(const std::string &introPath) {
 void OpenFolderOf(const std::string &introPath) {
   ShellExecuteA(nullptr, "Open", FolderOf(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+namespace {
+void ShowBuildMessage(const TBuildMessage &message) {
+  MessageBoxA(nullptr, message.Text.c_str(), "Sinewright", MB_OK | message.Icon);
+}
+} // namespace
+
+const TPostBuildActions DialogPostBuild = {PackIfPackerPresent, ShowBuildMessage, StartIntro, OpenFolderOf};

@@ -15,3 +15,5 @@ void PackIfPackerPresent(const std::string &introPath);
 void StartIntro(const std::string &introPath);
 // The shell shows the intro's folder in a window of its own.
 void OpenFolderOf(const std::string &introPath);
+// The dialog's steps after a build: these, with the message in a message box.
+extern const TPostBuildActions DialogPostBuild;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "BuildCommand.h"
+#include "FileReadable.h"
 #include "InputChecks.h"
 #include "IntroCreation.h"
 #include "PostBuild_win32.h"
@@ -74,13 +75,13 @@ int main(int argc, char **argv) {
   }
   const std::string output = OutputPathFor(command.Out, FileReadable(command.Out.c_str()));
   const TIntroWrite written = WriteIntroFile(BuilderOptions, output.c_str());
-  if (!written.PlayerWritten) {
-    std::fprintf(stderr, "sinebuild: cannot write %s\n", output.c_str());
+  if (!written.NotAdded.empty()) {
+    std::fprintf(stderr, "sinebuild: %s is not written: could not add the %s (is the disk full?)\n",
+                 output.c_str(), NotAddedText(written).c_str());
     return 1;
   }
-  if (!written.NotAdded.empty()) {
-    std::fprintf(stderr, "sinebuild: %s: could not add the %s (is the file in use, or the disk full?)\n",
-                 output.c_str(), NotAddedText(written).c_str());
+  if (!written.Written) {
+    std::fprintf(stderr, "sinebuild: cannot write %s\n", output.c_str());
     return 1;
   }
   std::printf("wrote %s: %lu bytes\n", output.c_str(), SizeOf(output));

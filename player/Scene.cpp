@@ -46,7 +46,8 @@ void MoveStar(Star &star, float &speed) {
 }
 
 void AdvanceScroll() {
-  FramePhase++;
+  // Counted unsigned, so the wrap after 2^31 frames is defined: the same values.
+  FramePhase = int32_t(uint32_t(FramePhase) + 1u);
   ScrollOffset += ScrollSpeed;
   if (ScrollOffset > ScrollWrapOffset)
     ScrollOffset = ScrollStartOffset;

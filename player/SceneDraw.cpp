@@ -35,14 +35,14 @@ void DrawScroller() {
   glColor3f(1, 1, 1);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, FontTexture);
-  int32_t phase = FramePhase;
+  uint32_t phase = uint32_t(FramePhase); // unsigned: stepping back past the wrap is defined
   glPushMatrix();
   glTranslatef(2.0f - ScrollOffset, 0.1f, -1.53f);
   const TByteString &text = IntroSettings.ScrollText;
   for (int32_t i = 0; i < text.Length(); i++) {
     glTranslatef(0.08f, 0, 0);
     glPushMatrix();
-    Offset3 wave = WaveDisplacement(IntroSettings.ScrollType, WaveAt(phase));
+    Offset3 wave = WaveDisplacement(IntroSettings.ScrollType, WaveAt(int32_t(phase)));
     glTranslatef(wave.x, wave.y, wave.z);
     phase -= PhaseStep;
     char character = text[i];

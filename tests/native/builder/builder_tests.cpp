@@ -92,6 +92,25 @@ TEST(IconFile, ImagesAndGroupDirectoryInFileOrder) {
             (std::vector<uint8_t>{64, 64, 0, 0, 1, 0, 32, 0, 17, 0, 0, 0, 3, 0}));
 }
 
+TEST(IconFile, GroupEntriesTakeEveryFieldAsItStands) {
+  // Colour count 16, reserved 7, planes 2, 0 bits per pixel: nothing is worked out.
+  std::string file;
+  put16(file, 0);
+  put16(file, 1);
+  put16(file, 1);
+  file += std::string("\x20\x18\x10\x07", 4);
+  put16(file, 2);
+  put16(file, 0);
+  put32(file, 3);
+  put32(file, 22);
+  file += "img";
+  Ico icon;
+  ASSERT_EQ(Parse(file, icon), IcoProblem::None);
+  const std::vector<uint8_t> group = GroupResourceData(BuildGroupDirectory(icon, 5));
+  EXPECT_EQ(std::vector<uint8_t>(group.begin() + 6, group.end()),
+            (std::vector<uint8_t>{32, 24, 16, 7, 2, 0, 0, 0, 3, 0, 0, 0, 5, 0}));
+}
+
 TEST(IconFile, CountZeroGivesAnEmptyGroup) {
   Ico icon;
   ASSERT_EQ(Parse(IconBytes({}), icon), IcoProblem::None);
@@ -143,6 +162,34 @@ TEST(Paths, FolderExtensionAndThePackersCommandLine) {
   EXPECT_EQ(packer, "C:\\My Tools\\\\Data\\Packer\\upx.exe");
   EXPECT_EQ(PackerCommandLine(packer, "D:\\out dir\\intro.exe"),
             "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
+}
+
+TEST(PostBuild, PackerThenMessageThenIntroThenFolder) {
+  static std::vector<std::string> steps;
+  const TPostBuildActions record = {
+      [](const std::string &intro) { steps.push_back("pack " + intro); },
+      [](const TBuildMessage &message) { steps.push_back("tell " + message.Text); },
+      [](const std::string &intro) { steps.push_back("start " + intro); },
+      [](const std::string &intro) { steps.push_back("open " + intro); },
+  };
+  auto o = FreshOptions();
+  o->PackIntro = o->RunIntro = o->OpenFolder = true;
+  FinishBuild("C:\\i.exe", "", *o, record);
+  EXPECT_EQ(steps, (std::vector<std::string>{"pack C:\\i.exe", "tell Intro have been created :)",
+                                             "start C:\\i.exe", "open C:\\i.exe"}));
+  steps.clear();
+  FinishBuild("C:\\i.exe", "music", *o, record);
+  EXPECT_EQ(steps, (std::vector<std::string>{"tell " + BuildMessage("music").Text}));
+}
+
+TEST(PostBuild, CompletionMessageInformsAndTheWarningNamesTheParts) {
+  const TBuildMessage done = BuildMessage("");
+  EXPECT_EQ(done.Text, "Intro have been created :)");
+  EXPECT_EQ(done.Icon, 0x40u);
+  const TBuildMessage warning = BuildMessage("font, settings");
+  EXPECT_EQ(warning.Text, "The intro was not written: its font, settings could not be added (is the disk "
+                          "full?). A file already at that path is left as it was.");
+  EXPECT_EQ(warning.Icon, 0x30u);
 }
 
 TEST(DroppedFile, GoesToTheBoxOfItsExtensionInAnyCase) {

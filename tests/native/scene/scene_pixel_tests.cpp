@@ -1,7 +1,9 @@
 #include <GL/osmesa.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "FontTexture.h"
@@ -45,6 +47,11 @@ ScreenPoint Project(float x, float y, float depth) {
 }
 int GlyphPixels(float depth) { return Project(0.08f, 0, depth).x - Project(0, 0, depth).x; }
 
+// The smallest rectangle of screen points that hold a lit red pixel.
+struct RedBox {
+  int left = Width, bottom = Height, right = -1;
+};
+
 class ScenePixels : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -81,6 +88,20 @@ protected:
       for (int x = 0; x < Width; x++)
         n += lit(x, y, At({x, y}));
     return n;
+  }
+
+  RedBox RedPixels() const {
+    RedBox box;
+    for (int y = 0; y < Height; y++)
+      for (int x = 0; x < Width; x++) {
+        const Rgb c = At({x, y});
+        if (c.r > 128 && c.g < 64) {
+          box.left = std::min(box.left, x);
+          box.right = std::max(box.right, x);
+          box.bottom = std::min(box.bottom, y);
+        }
+      }
+    return box;
   }
 
   OSMesaContext context = nullptr;
@@ -193,4 +214,44 @@ TEST_F(ScenePixels, YWaveLiftsEachCharacterByItsTableEntry) {
     EXPECT_EQ(At(p), (Rgb{255, 0, 0})) << i;
     EXPECT_EQ(At({p.x, p.y + GlyphPixels(1.53f) * 3 / 4}), Black) << i;
   }
+}
+
+// Phase 180 is a crest of the wave (0.1), and at offset 1.9 the one character stands
+// near the middle of the view: its square moves by 0.1 along exactly the axes of its
+// code, towards the viewer along z, and an unknown code leaves it on the line.
+TEST_F(ScenePixels, EachWaveCodeDisplacesAlongExactlyItsAxes) {
+  const struct {
+    int code;
+    float x, y, z;
+  } waves[] = {{88, 1, 0, 0}, {89, 0, 1, 0}, {90, 0, 0, 1}, {49, 1, 1, 0},
+               {50, 1, 0, 1}, {51, 0, 1, 1}, {52, 1, 1, 1}, {53, 0, 0, 0}};
+  for (const auto &wave : waves) {
+    Start(OneGlyphFont(32, 'A', Red, Red), "", "A", wave.code);
+    FramePhase = 180;
+    ScrollOffset = 1.9f;
+    Frames(1);
+    const float d = 0.1f;
+    const float x = 0.14f + d * wave.x, y = 0.1f + d * wave.y, depth = 1.53f - d * wave.z;
+    // Left, right and bottom edge fix the place and the size; the lit top edge stops a
+    // few pixels short of the square in these frames.
+    const ScreenPoint low = Project(x - 0.04f, y - 0.04f, depth), high = Project(x + 0.04f, y + 0.04f, depth);
+    const RedBox box = RedPixels();
+    EXPECT_NEAR(box.left, low.x, 2) << wave.code;
+    EXPECT_NEAR(box.right, high.x, 2) << wave.code;
+    EXPECT_NEAR(box.bottom, low.y, 2) << wave.code;
+  }
+}
+
+// The frame counter runs on through its wrap as two's complement (the sanitizer
+// stops the test at a signed overflow): the frame after phase 2^31 - 1 draws phase
+// -2^31, and its second character the phase five entries before that.
+TEST_F(ScenePixels, WaveRunsOnAcrossTheFrameCounterWrap) {
+  Start(OneGlyphFont(32, 'A', Red, Red), "", "AA", ScrollWaveY);
+  FramePhase = INT32_MAX;
+  ScrollOffset = 1.9f;
+  Frames(2);
+  EXPECT_EQ(FramePhase, INT32_MIN + 1);
+  const float y = 0.1f + WaveAt(INT32_MAX - 4);
+  EXPECT_EQ(At(Project(0.215f, y, 1.53f)), (Rgb{255, 0, 0}));
+  EXPECT_EQ(At(Project(0.215f, y + 0.06f, 1.53f)), Black);
 }

@@ -69,6 +69,18 @@ TEST(CopyFromStream, ShortSourceIsNotDetected) {
   EXPECT_EQ(target.GetDataString().Length(), 10);
 }
 
+TEST(CopyFromStream, NegativeCountsMoveNothing) {
+  TStringStream target(TByteString("abc"));
+  target.Seek(1, soBeginning);
+  EXPECT_EQ(target.Write("x", -1), 0);
+  TMemoryBytes source("defg");
+  source.Seek(2, soBeginning);
+  EXPECT_EQ(target.CopyFromStream(source, -5), -5);
+  EXPECT_EQ(Text(target), "abc");
+  EXPECT_EQ(target.GetPositionField(), 1);
+  EXPECT_EQ(source.GetPositionField(), 2);
+}
+
 TEST(MemoryStream, ReadStopsAtEndAndAtBadPositions) {
   TMemoryBytes s("abcdef");
   char buf[8] = "-------";

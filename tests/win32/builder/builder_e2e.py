@@ -174,15 +174,16 @@ def messages_case(s, corpus):
         expect(bad.returncode == 2 and "usage: sinebuild" in bad.stderr, "%s: exit %d" % (args, bad.returncode))
 
 
-def packer_folder(s, name, with_packer):
+def packer_folder(s, name, with_packer, program="sinebuild.exe"):
     """A builder folder with blanks in its path, with or without the packer."""
     folder = s.path(name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(os.path.join(folder, "Data", "Packer"))
-    shutil.copy(os.path.join(s.bin_dir, "sinebuild.exe"), folder)
+    shutil.copy(os.path.join(s.bin_dir, program), folder)
     if with_packer:
         shutil.copy(os.path.join(s.bin_dir, "packer_shim.exe"), os.path.join(folder, "Data", "Packer", "upx.exe"))
-    return os.path.join(folder, "sinebuild.exe")
+        s.env.update(PACKER_LOG=windows_path(s.path("packer.log")), PACKER_SCRIPT=os.path.join(HERE, "run_upx.sh"))
+    return os.path.join(folder, program)
 
 
 def packer_case(s, xm2wav, corpus, capture):
@@ -192,21 +193,22 @@ def packer_case(s, xm2wav, corpus, capture):
     if os.path.exists(log):
         os.remove(log)
     builder = packer_folder(s, "Builder Tools", with_packer=True)
+    # Where a search along the unquoted command line would look first.
+    shutil.copy(os.path.join(s.bin_dir, "packer_shim.exe"), s.path("Builder.exe"))
     os.makedirs(s.path("out dir"), exist_ok=True)
     intro = s.path(os.path.join("out dir", "packed intro.exe"))
-    s.env.update(PACKER_LOG=windows_path(log), PACKER_SCRIPT=os.path.join(HERE, "run_upx.sh"))
     packed = s.sinebuild("--out", windows_path(intro), "--title", "PACKED", "--text", "PACKED AND PLAYING",
                          "--music", windows_path(module), "--font", windows_path(s.path("font.tga")), "--pack",
                          program=builder)
     expect(packed.returncode == 0, "packing build: exit %d: %s" % (packed.returncode, packed.stderr))
     # The folder keeps its final "\", so a doubled one stands where the two parts meet.
-    # Wine quotes the program's path when it hands the command line on, so the blanks
-    # in the builder's folder are checked by the packer having been found at all, and
-    # the quotes around the intro's path by its arriving as one argument.
+    # The packer is started by its path, so the decoy beside "Builder Tools" never runs
+    # and the command line arrives as it was made, the packer's path unquoted.
     with open(log) as f:
-        command, *arguments = f.read().strip().splitlines()
+        program, command, *arguments, _ = f.read().strip().splitlines()
     packer = windows_path(os.path.dirname(builder)) + "\\\\Data\\Packer\\upx.exe"
-    expect(command.replace('"', "") == "%s %s" % (packer, windows_path(intro)) and arguments == [windows_path(intro)],
+    expect(program.lower() == packer.replace("\\\\", "\\").lower(), "the packer that ran is %r" % program)
+    expect(command == '%s "%s"' % (packer, windows_path(intro)) and arguments[-1:] == [windows_path(intro)],
            "packer command line: %r, arguments %r" % (command, arguments))
     # The build returned only after the packer had ended: the file is packed already.
     wrote, after = [int(line.rsplit(" ", 2)[-2]) for line in packed.stdout.strip().splitlines()]
@@ -279,14 +281,14 @@ def dialog_case(s):
 def create_case(s):
     """A user types a title and a scroll text with bars, picks "Y axis wave.", "Close
     on Mouse Click." and "Full Screen." with the keyboard, presses "Create", names
-    the intro in the save dialog and confirms the message; the intro holds exactly
-    those settings and runs. Enter and Esc leave the dialog open; "Exit" and the
-    close box end the program."""
+    the intro in the save dialog and confirms the message; the intro, packed by the
+    time the message shows, holds exactly those settings and runs. Enter and Esc
+    leave the dialog open; "Exit" and the close box end the program."""
     user, target = User(s.env), s.path("typed")
-    for leftover in (target, target + ".exe"):
+    for leftover in (target, target + ".exe", target + ".exe.unpacked", s.path("packer.log")):
         if os.path.exists(leftover):
             os.remove(leftover)
-    builder = os.path.join(s.bin_dir, "Sinewright.exe")
+    builder = packer_folder(s, "Dialog Tools", with_packer=True, program="Sinewright.exe")
     process = start_wine([builder], s.env, s.path("sinewright.log"))
     user.focus("Sinewright v0.1")
     # Tab order is template order; the focus starts in the font box.
@@ -305,10 +307,14 @@ def create_case(s):
     user.type(windows_path(target))
     user.keys("Return")
     user.focus("Sinewright")
-    expect(os.path.exists(target + ".exe"), "no intro when the message shows")
+    # The build waited for the packer, which ran before the message.
+    log = s.path("packer.log")
+    ending = open(log).read().strip().splitlines()[-1] if os.path.exists(log) else "never ran"
+    expect(ending == "ended" and "UPX0" in section_names(target + ".exe"),
+           "the packer %s; sections %s" % (ending, section_names(target + ".exe")))
     user.keys("Return")
-    expect(info_of(resources(target + ".exe")) == b"MY INTRO|HELLO SCENE|89|1|1\0",
-           "typed intro's INFO is %r" % info_of(resources(target + ".exe")))
+    unpacked = resources(target + ".exe.unpacked")
+    expect(info_of(unpacked) == b"MY INTRO|HELLO SCENE|89|1|1\0", "typed intro's INFO is %r" % info_of(unpacked))
     user.focus("Sinewright v0.1")
     user.keys("Tab", "space")  # from "Create" to "Exit"
     expect_end(process, '"Exit"')

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "BuilderDialog.h"
 #include "BuilderOptions.h"
@@ -87,6 +88,27 @@ TEST_F(BuilderDialog, ClicksReachTheOptionsOfTheNextBuild) {
   SendDlgItemMessageA(dialog, CloseOnClickBox, BM_CLICK, 0, 0);
   ReadOptions();
   EXPECT_EQ(SettingsTextOf(BuilderOptions), "A B||51|0|1");
+}
+
+TEST_F(BuilderDialog, EachScrollingTypeRadioGivesItsCode) {
+  // By the template's numbers; "Line." last, so its 0 is not the code left from before.
+  const std::pair<int, int32_t> radios[] = {{612, 88}, {613, 89}, {614, 90}, {615, 51},
+                                            {616, 49}, {617, 50}, {618, 52}, {611, 0}};
+  for (const auto &radio : radios) {
+    SendDlgItemMessageA(dialog, radio.first, BM_CLICK, 0, 0);
+    ReadOptions();
+    EXPECT_EQ(BuilderOptions.ScrollType, radio.second) << "radio " << radio.first;
+  }
+}
+
+TEST_F(BuilderDialog, EachPathBoxReachesItsOwnPath) {
+  SetDlgItemTextA(dialog, 605, "C:\\f.tga");
+  SetDlgItemTextA(dialog, 606, "C:\\m.xm");
+  SetDlgItemTextA(dialog, 610, "C:\\i.ico");
+  ReadOptions();
+  EXPECT_STREQ(BuilderOptions.FontPath, "C:\\f.tga");
+  EXPECT_STREQ(BuilderOptions.MusicPath, "C:\\m.xm");
+  EXPECT_STREQ(BuilderOptions.IconPath, "C:\\i.ico");
 }
 
 TEST_F(BuilderDialog, OnlyTheFirstDroppedFileCountsByItsExtension) {

@@ -1,9 +1,12 @@
-// Stands at Data\Packer\upx.exe beside a builder under test. It writes its command
-// line and then each argument after the program, a line each, to the file that
-// PACKER_LOG names, and packs the intro with the real
-// upx through the shell script that PACKER_SCRIPT names. Wine gives a Windows
-// program no handle to a Unix process it starts, so the shim waits for the script's
-// "done" file itself: the builder's wait for the shim is then a wait for upx.
+// Stands at Data\Packer\upx.exe beside a builder under test. It writes its own
+// program file's path, its command line and then each argument after the program, a
+// line each, to the file that PACKER_LOG names, and packs the intro, its last
+// argument, with the real upx through the shell script that PACKER_SCRIPT names (a
+// builder in a folder with blanks hands its path on unquoted, so the tail of that
+// path comes before the intro as arguments of its own). Wine gives a Windows program
+// no handle to a Unix process it starts, so the shim waits for the script's "done"
+// file itself: the builder's wait for the shim is then a wait for upx. Its last line
+// says whether the builder's completion message was already showing when it ended.
 //   upx.exe "C:\path\intro.exe"   (exit code: upx's)
 #include <windows.h>
 
@@ -29,7 +32,9 @@ std::string UnixPathOf(const char *windowsPath) {
 void Record(const char *log, int argc, char **argv) {
   FILE *f = std::fopen(log, "wb");
   if (f) {
-    std::fprintf(f, "%s\n", GetCommandLineA());
+    char self[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::fprintf(f, "%s\n%s\n", self, GetCommandLineA());
     for (int i = 1; i < argc; ++i)
       std::fprintf(f, "%s\n", argv[i]);
     std::fclose(f);
@@ -56,10 +61,11 @@ int main(int argc, char **argv) {
   const char *script = std::getenv("PACKER_SCRIPT");
   if (log)
     Record(log, argc, argv);
-  if (argc != 2 || !script)
+  if (argc < 2 || !script)
     return 2;
-  const std::string intro = UnixPathOf(argv[1]);
-  const std::string done = std::string(argv[1]) + ".done";
+  const char *introPath = argv[argc - 1];
+  const std::string intro = UnixPathOf(introPath);
+  const std::string done = std::string(introPath) + ".done";
   DeleteFileA(done.c_str());
   std::string command =
       std::string("Z:\\bin\\sh \"") + script + "\" \"" + intro + "\" \"" + UnixPathOf(done.c_str()) + "\"";
@@ -70,5 +76,10 @@ int main(int argc, char **argv) {
     return 3;
   const int code = WaitForDone(done);
   DeleteFileA(done.c_str());
+  // A dialog that did not wait for the packer shows its completion message by now.
+  if (FILE *f = log ? std::fopen(log, "ab") : nullptr) {
+    std::fprintf(f, "%s\n", FindWindowA("#32770", "Sinewright") ? "ended after the message" : "ended");
+    std::fclose(f);
+  }
   return code;
 }

@@ -1,15 +1,18 @@
 // Writing the carried player out: a builder that cannot load it must leave an
 // existing file alone, one that can writes exactly its bytes over any length, and a
-// build never counts a part as added when the copy could not take it.
+// build never counts a part as added when the copy could not take it, nor puts such
+// a copy in the place of the intro that was there.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "FileReadable.h"
 #include "IntroCreation.h"
 
 namespace {
@@ -23,6 +26,22 @@ std::string Contents(const char *path) {
     std::fclose(f);
   }
   return bytes;
+}
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> FilesIn(const std::string &folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
+  do
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void Write(const char *path, const std::string &bytes) {
@@ -54,18 +73,25 @@ TEST(WritePlayerCopy, AWriteThatStopsShortIsAFailure) {
   EXPECT_FALSE(WritePlayerCopy(PlayerResourceId, int(uintptr_t(RT_RCDATA)), full));
 }
 
-TEST(WriteIntroFile, NamesEveryPartTheCopyCouldNotTake) {
+TEST(WriteIntroFile, NamesEveryPartTheCopyCouldNotTakeAndKeepsTheEarlierIntro) {
   // The stand-in player is no program, so no resource update of it can be begun. An
   // empty music file adds nothing, but that is the input's fault, not the copy's.
+  CreateDirectoryA("kept", nullptr);
+  for (const std::string &name : FilesIn("kept"))
+    DeleteFileA(("kept\\" + name).c_str());
+  Write("kept\\intro.exe", "an intro the user made earlier");
   auto options = std::make_unique<TBuilderOptions>();
   Write("font.tga", "x");
   Write("empty.xm", "");
   SetOptionText(options->FontPath, "font.tga");
   SetOptionText(options->MusicPath, "empty.xm");
-  const TIntroWrite written = WriteIntroFile(*options, "stand-in.exe");
-  EXPECT_TRUE(written.PlayerWritten);
+  const TIntroWrite written = WriteIntroFile(*options, "kept\\intro.exe");
+  EXPECT_FALSE(written.Written);
   EXPECT_EQ(written.NotAdded, (std::vector<std::string>{"font", "settings"}));
   EXPECT_EQ(NotAddedText(written), "font, settings");
+  EXPECT_EQ(Contents("kept\\intro.exe"), "an intro the user made earlier");
+  // Nothing else is left in the folder: the half-made copy is gone.
+  EXPECT_EQ(FilesIn("kept"), std::vector<std::string>{"intro.exe"});
 }
 
 TEST(FileReadable, EmptyAndMissingPathsAreNot) {

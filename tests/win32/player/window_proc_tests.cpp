@@ -5,6 +5,9 @@
 
 #include "IntroSettings.h"
 #include "IntroWindow.h"
+#include "XmPlayer/XmControl_win32.h"
+#include "XmPlayer/XmPlayer.h"
+#include "XmWriter.h"
 
 // The intro's window procedure on a message-only window of its own class: what each
 // message does, without a screen or a GL context.
@@ -76,6 +79,23 @@ TEST_F(IntroWindowProcedure, LeftClickClosesOnlyWhenCloseOnClickIsOne) {
   EXPECT_FALSE(QuitPosted());
   EXPECT_EQ(SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0), 0);
   EXPECT_TRUE(QuitPosted());
+}
+
+// The music is stopped, its heap gone, before the quit message goes out; a song from
+// memory goes the same way as the intro's "Music".
+TEST_F(IntroWindowProcedure, CloseAndTheClosingClickStopTheMusic) {
+  XmModuleSpec module;
+  module.addPattern(4).cell(0, 0) = {49, 1, 0x40, 0, 0};
+  module.addInstrument().addSample({0, 1000, -1000});
+  const std::string song = writeXm(module);
+  IntroSettings.CloseOnClick = "1";
+  for (UINT message : {WM_CLOSE, WM_LBUTTONDOWN}) {
+    ASSERT_NE(startSong(song.data(), song.size(), SourceMemory), nullptr) << message;
+    ASSERT_NE(currentSongHeap(), nullptr);
+    SendMessageA(window, message, 0, 0);
+    EXPECT_EQ(currentSongHeap(), nullptr) << message;
+    EXPECT_TRUE(QuitPosted()) << message;
+  }
 }
 
 TEST_F(IntroWindowProcedure, TitleTimerSetsTheTitleAgain) {
