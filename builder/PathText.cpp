@@ -5,6 +5,8 @@ std::string FolderOf(const std::string &path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string NameOf(const std::string &path) { return path.substr(FolderOf(path).size()); }
+
 std::string ExtensionOf(const std::string &path) {
   const size_t dot = path.rfind('.');
   return dot == std::string::npos ? std::string() : path.substr(dot);

@@ -9,6 +9,8 @@
 #include "FileReadable.h"
 #include "InputChecks.h"
 #include "IntroCreation.h"
+#include "IntroSizes.h"
+#include "PathText.h"
 #include "PostBuild_win32.h"
 
 namespace {
@@ -46,18 +48,23 @@ bool ReportProblems(const TBuildCommand &command, TBuilderOptions &options) {
   return problems;
 }
 
-unsigned long SizeOf(const std::string &path) {
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+// Only what the intro carries counts, so the parts are read back from the file.
+void ReportSizes(const std::string &output) {
+  const TIntroSizes sizes = MeasureIntro(output.c_str());
+  std::printf("wrote %s: %lu bytes\n", output.c_str(), static_cast<unsigned long>(sizes.Total));
+  std::printf("%s\n", IntroSizesText(NameOf(output), sizes).c_str());
 }
 
 void Pack(const std::string &output) {
+  const uint32_t unpacked = FileSize(output.c_str());
   unsigned long exitCode = 0;
   if (!RunPacker(PackerPath(), output, &exitCode))
     std::fprintf(stderr, "sinebuild: the packer could not be started: %s\n", PackerPath().c_str());
   else if (exitCode != 0)
     std::fprintf(stderr, "sinebuild: the packer ended with exit code %lu\n", exitCode);
-  std::printf("packed %s: %lu bytes\n", output.c_str(), SizeOf(output));
+  const uint32_t packed = FileSize(output.c_str());
+  std::printf("packed %s: %lu bytes, %s\n", output.c_str(), static_cast<unsigned long>(packed),
+              PackedShareText(packed, unpacked).c_str());
 }
 } // namespace
 
@@ -84,7 +91,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "sinebuild: cannot write %s\n", output.c_str());
     return 1;
   }
-  std::printf("wrote %s: %lu bytes\n", output.c_str(), SizeOf(output));
+  ReportSizes(output);
   if (command.Pack && FileReadable(PackerPath().c_str()))
     Pack(output);
   if (command.Run)

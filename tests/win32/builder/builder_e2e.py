@@ -156,7 +156,7 @@ def messages_case(s, corpus):
     expect(told.returncode == 0 and lines == ["sinebuild: " + line for line in expected],
            "exit %d, told:\n%s" % (told.returncode, told.stderr))
     size = os.path.getsize(s.path("told.exe"))
-    expect(told.stdout.strip() == "wrote %s: %d bytes" % (out, size), "stdout: %r" % told.stdout)
+    expect(told.stdout.splitlines()[0] == "wrote %s: %d bytes" % (out, size), "stdout: %r" % told.stdout)
     expect(not any(k[0] in (RT_ICON, RT_GROUP_ICON) for k in resources(s.path("told.exe"))),
            "a refused icon reached the intro")
 
@@ -166,8 +166,18 @@ def messages_case(s, corpus):
     strict = s.sinebuild("--out", out, "--title", "STRICT", "--music", windows_path(rejected), "--strict")
     expect(strict.returncode == 1, "--strict with a rejected module: exit %d" % strict.returncode)
     expect(os.path.getsize(s.path("told.exe")) == size, "--strict wrote over the earlier intro")
-    clean = s.sinebuild("--out", out, "--title", "OK", "--font", windows_path(good_font), "--strict")
+    two_images = s.path("two.ico")
+    icon_file(two_images, [(16, 16, b"a" * 300), (32, 32, b"b" * 1200)])
+    clean = s.sinebuild("--out", out, "--title", "OK", "--font", windows_path(good_font), "--icon",
+                        windows_path(two_images), "--strict")
     expect(clean.returncode == 0 and clean.stderr == "", "--strict with good inputs: %r" % clean.stderr)
+    # The parts line counts what the intro carries, as the tests' own reader finds it.
+    found = resources(s.path("told.exe"))
+    icon_bytes = sum(len(data) for (kind, _, _), data in found.items() if kind in (RT_ICON, RT_GROUP_ICON))
+    parts = "told.exe: {:,} bytes (player {:,}; font {:,}; icon {:,} in 2 images; settings {:,})".format(
+        os.path.getsize(s.path("told.exe")), os.path.getsize(os.path.join(s.bin_dir, "Sinestage.exe")),
+        len(found[(RT_RCDATA, "FONT", INTRO_LANGUAGE)]), icon_bytes, len(info_of(found)))
+    expect(clean.stdout.splitlines()[1:] == [parts], "parts line: %r, expected %r" % (clean.stdout, parts))
 
     for args in (["--bogus"], ["--out", out, "--scroll", "w"], ["--title", "T"], ["--out"]):
         bad = s.sinebuild(*args)
@@ -211,9 +221,12 @@ def packer_case(s, xm2wav, corpus, capture):
     expect(command == '%s "%s"' % (packer, windows_path(intro)) and arguments[-1:] == [windows_path(intro)],
            "packer command line: %r, arguments %r" % (command, arguments))
     # The build returned only after the packer had ended: the file is packed already.
-    wrote, after = [int(line.rsplit(" ", 2)[-2]) for line in packed.stdout.strip().splitlines()]
+    wrote, _, packed_line = packed.stdout.strip().splitlines()
+    wrote, after = [int(line.split(": ")[1].split(" ")[0]) for line in (wrote, packed_line)]
     expect("UPX0" in section_names(intro) and after == os.path.getsize(intro) < wrote,
            "not packed when the build returned: %d -> %d, sections %s" % (wrote, after, section_names(intro)))
+    share = "{}% of {:,}".format((after * 100 + wrote // 2) // wrote, wrote)
+    expect(packed_line.endswith(" bytes, " + share), "packed line: %r, expected the share %r" % (packed_line, share))
 
     plain = s.path("plain.exe")
     unpacked = s.sinebuild("--out", windows_path(plain), "--title", "T", "--pack",
