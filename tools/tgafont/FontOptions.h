@@ -18,7 +18,7 @@ struct FontOptions {
   long long shadowX = 0;
   long long shadowY = 0; // down is positive, as on the screen
   // Every coverage and alpha level as drawn, for programs that blend; the intro only
-  // tests alpha against 0.4 and draws nearly the same pixels from a third of the bytes.
+  // tests alpha against 0.4 and draws nearly the same pixels from half the packed bytes.
   bool softEdges = false;
 };
 
