@@ -21,7 +21,7 @@ check "and the file nothing more" test "$(stat -c %s "$work/builder.ico")" -eq $
 
 # Every image decodes in full; the rounded corners show the desktop, the middle does not.
 check "all four images extract" icotool -x -o "$work" "$work/intro.ico" "$work/builder.ico"
-check "its 48 pixels keep the colours of their gradients" test "$(identify -format %k "$work"/intro_3_48x48x8.png)" -gt 200
+check "the intro's 48-pixel image keeps its gradients' colours" test "$(identify -format %k "$work"/intro_3_48x48x8.png)" -gt 200
 for png in "$work"/intro_3_48x48x8.png "$work"/builder_1_48x48x4.png; do
   check "corner of $(basename "$png") is transparent" test "$(alpha "$png" 0 0)" = 0
   check "middle of $(basename "$png") is opaque" test "$(alpha "$png" 24 24)" = 1
