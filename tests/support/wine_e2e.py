@@ -117,6 +117,17 @@ def stop_xvfb(xvfb):
     xvfb.wait(10)
 
 
+def warm_pixels(png, rows):
+    """How many pixels of the demo font's warm colours (the stars are grey) a picture
+    has in a band of rows, counted from the top."""
+    ppm = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], capture_output=True, check=True,
+                         timeout=60).stdout
+    parts = ppm.split(maxsplit=4)
+    width, pixels = int(parts[1]), parts[4]
+    band = pixels[3 * width * rows.start:3 * width * rows.stop]
+    return sum(1 for r, b in zip(band[0::3], band[2::3]) if r > 180 and b < 110)
+
+
 # Sound: ALSA's file plugin stands in for a sound card. Wine's wave-out device plays
 # into it, and it writes every sample to a raw file (48 kHz, 16-bit stereo).
 BYTES_PER_SECOND = 48000 * 4

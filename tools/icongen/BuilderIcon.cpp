@@ -21,9 +21,8 @@ enum Colour : uint8_t {
   StarDim,
 };
 
-// The last five entries are not used.
-const Palette16 BuilderPalette{0x000000, 0x0c2036, 0x4a8ac0, 0xa03000, 0xff6a18, 0xffe27a,
-                               0x5e6874, 0x98a2ae, 0xccd4dc, 0xffffff, 0x5a7898};
+const Palette BuilderPalette{0x000000, 0x0c2036, 0x4a8ac0, 0xa03000, 0xff6a18, 0xffe27a,
+                             0x5e6874, 0x98a2ae, 0xccd4dc, 0xffffff, 0x5a7898};
 
 constexpr int StarCount = 14;
 const Wave BuilderWave{0.58, 0.15, 1.0, 0.15};

@@ -51,34 +51,23 @@ template <typename IsTransparent> std::string AndMask(int size, IsTransparent tr
 
 } // namespace
 
-IconImage TrueColourImage(const TrueColourPicture &picture) {
-  const int size = picture.size;
-  std::string bytes = InfoHeader(size, 32, 0);
-  for (int y = size - 1; y >= 0; y--)
-    for (int x = 0; x < size; x++)
-      Put32(bytes, picture.argb[size_t(y * size + x)]); // little-endian ARGB is B, G, R, A
-  // Shells that ignore alpha still see the shape; half transparent counts as shown.
-  bytes += AndMask(size, [&](int i) { return (picture.argb[size_t(i)] >> 24) < 0x80; });
-  return {size, 32, 0, bytes};
-}
-
-IconImage PalettedImage(const IndexedPicture &picture, const Palette16 &palette) {
-  const int size = picture.size;
-  std::string bytes = InfoHeader(size, 4, 16);
-  for (uint32_t rgb : palette)
-    Put32(bytes, rgb); // B, G, R, reserved
+IconImage PalettedImage(const IndexedPicture &picture, const Palette &palette) {
+  const int size = picture.size, bits = palette.size() <= 16 ? 4 : 8, entries = 1 << bits;
+  std::string bytes = InfoHeader(size, bits, entries);
+  for (int i = 0; i < entries; i++)
+    Put32(bytes, size_t(i) < palette.size() ? palette[size_t(i)] : 0); // B, G, R, reserved
   auto index = [&](int x, int y) {
     uint8_t i = picture.indices[size_t(y * size + x)];
     return i == IndexedPicture::Transparent ? 0 : i; // black under the mask leaves the desktop as it is
   };
   for (int y = size - 1; y >= 0; y--) {
-    std::string row(RowBytes(size, 4), '\0');
-    for (int x = 0; x < size; x++)
-      row[size_t(x / 2)] = char(row[size_t(x / 2)] | index(x, y) << (x % 2 ? 0 : 4));
+    std::string row(RowBytes(size, bits), '\0');
+    for (int x = 0; x < size; x++) // the leftmost pixel in the high bits
+      row[size_t(x * bits / 8)] = char(row[size_t(x * bits / 8)] | index(x, y) << (8 - bits - x * bits % 8));
     bytes += row;
   }
   bytes += AndMask(size, [&](int i) { return picture.indices[size_t(i)] == IndexedPicture::Transparent; });
-  return {size, 4, 16, bytes};
+  return {size, bits, entries, bytes};
 }
 
 std::string IconFileBytes(const std::vector<IconImage> &images) {
@@ -90,7 +79,7 @@ std::string IconFileBytes(const std::vector<IconImage> &images) {
   for (const IconImage &image : images) {
     file += char(image.size); // sizes below 256 stand as they are
     file += char(image.size);
-    file += char(image.paletteSize);
+    file += char(image.paletteSize & 0xFF); // 256 colours stand as 0
     file += '\0';
     Put16(file, 1); // planes
     Put16(file, uint32_t(image.bitsPerPixel));

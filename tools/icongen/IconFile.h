@@ -1,5 +1,4 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,12 +14,11 @@ struct IconImage {
   std::string bytes;
 };
 
-using Palette16 = std::array<uint32_t, 16>; // 0xRRGGBB
+using Palette = std::vector<uint32_t>; // 0xRRGGBB, at most 256
 
-// 32 bits a pixel, blue, green, red, alpha.
-IconImage TrueColourImage(const TrueColourPicture &picture);
-// 16 colours, 4 bits a pixel, the palette in front of the pixels.
-IconImage PalettedImage(const IndexedPicture &picture, const Palette16 &palette);
+// 4 bits a pixel for up to 16 colours, 8 bits for more; the palette, filled up with
+// black to 16 or 256 entries, in front of the pixels.
+IconImage PalettedImage(const IndexedPicture &picture, const Palette &palette);
 
 // The .ico file: its header, one 16-byte directory entry per image, then the images in
 // the same order.

@@ -3,6 +3,7 @@
 
 #include "IconFile.h"
 #include "Icons.h"
+#include "Quantise.h"
 #include "Shapes.h"
 
 namespace {
@@ -57,7 +58,9 @@ Paint IntroScene(double x, double y, double pixel) {
 
 std::string IntroIconFile() {
   std::vector<IconImage> images;
-  for (int size : {16, 32, 48})
-    images.push_back(TrueColourImage(RenderTrueColour(size, IntroScene)));
+  for (int size : {16, 32, 48}) {
+    const QuantisedPicture quantised = Quantise(RenderTrueColour(size, IntroScene));
+    images.push_back(PalettedImage(quantised.picture, quantised.palette));
+  }
   return IconFileBytes(images);
 }

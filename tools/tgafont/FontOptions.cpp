@@ -7,7 +7,7 @@ namespace {
 
 const char *const Usage =
     "usage: tgafont FONT.ttf OUT.tga [--size PX] [--colour RRGGBB] [--gradient RRGGBB:RRGGBB]\n"
-    "               [--outline PX] [--shadow DX,DY]\n";
+    "               [--outline PX] [--shadow DX,DY] [--soft-edges]\n";
 
 [[noreturn]] void UsageError(const std::string &why) {
   std::fprintf(stderr, "tgafont: %s\n%s", why.c_str(), Usage);
@@ -72,7 +72,9 @@ FontOptions ParseFontOptions(int argc, char **argv) {
   int positional = 0;
   for (int i = 1; i < argc; i++) {
     const std::string arg = argv[i];
-    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+    if (arg == "--soft-edges") {
+      o.softEdges = true;
+    } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
       if (i + 1 >= argc)
         UsageError(arg + " wants a value");
       ApplyOption(o, arg, argv[++i]);

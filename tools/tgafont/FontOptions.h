@@ -17,6 +17,9 @@ struct FontOptions {
   bool shadow = false;
   long long shadowX = 0;
   long long shadowY = 0; // down is positive, as on the screen
+  // Every coverage and alpha level as drawn, for programs that blend; the intro only
+  // tests alpha against 0.4 and draws nearly the same pixels from half the packed bytes.
+  bool softEdges = false;
 };
 
 // Reads the command line; bad usage prints the usage text and exits with 2.

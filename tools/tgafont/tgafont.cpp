@@ -1,7 +1,8 @@
 // tgafont FONT.ttf OUT.tga [--size PX] [--colour RRGGBB] [--gradient RRGGBB:RRGGBB]
-//                          [--outline PX] [--shadow DX,DY]
+//                          [--outline PX] [--shadow DX,DY] [--soft-edges]
 // Makes the intro's font picture from a TrueType or OpenType font: 66 square cells in
-// one row for the character codes 32 to 97, 32 bits with alpha. The shadow's DY counts
+// one row for the character codes 32 to 97, 32 bits, every pixel opaque or transparent
+// black unless --soft-edges keeps the edges' levels. The shadow's DY counts
 // downwards; of --colour and --gradient the last one given counts. Exit 1 with one line
 // on stderr for an unusable font, a size that does not fit or a failed write; exit 2
 // with the usage for bad usage.

@@ -107,6 +107,15 @@ TEST(Tgafont, CellsHoldTheirGlyphsWithOutlineAndShadow) {
   // Nothing is cut off at a cell's edge or spills into the next one.
   for (int cell = 0; cell < 66; cell++)
     EXPECT_FALSE(font.InkOnBorder(cell)) << "cell " << cell;
+  // Every pixel is opaque or transparent black: the player's alpha test sees no levels.
+  int levels = 0, colourUnderClear = 0;
+  for (const uint8_t *p = font.image.Pixels; p < font.image.Pixels + 4 * font.image.Width * font.image.Height;
+       p += 4) {
+    levels += p[3] != 0 && p[3] != 255;
+    colourUnderClear += p[3] == 0 && (p[0] | p[1] | p[2]);
+  }
+  EXPECT_EQ(levels, 0);
+  EXPECT_EQ(colourUnderClear, 0);
 }
 
 TEST(Tgafont, GlyphsStandUprightInTheirCellsWithTheGradientTopDown) {

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "FontTexture.h"
@@ -254,4 +257,51 @@ TEST_F(ScenePixels, WaveRunsOnAcrossTheFrameCounterWrap) {
   const float y = 0.1f + WaveAt(INT32_MAX - 4);
   EXPECT_EQ(At(Project(0.215f, y, 1.53f)), (Rgb{255, 0, 0}));
   EXPECT_EQ(At(Project(0.215f, y + 0.06f, 1.53f)), Black);
+namespace {
+std::string ReadWholeFile(const char *path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+} // namespace
+
+// The demo font keeps only opaque and clear texels. Linear filtering blends a glyph's
+// rim with its neighbours, so the rim moves by part of a pixel, but the picture stays
+// the one the soft-edged font gave: what appears or vanishes there is outline or
+// shadow, no channel above the shadow's 96, and a lit pixel changes by less than 6 of
+// 255 levels on average. Stars stand still, black, so only the text is compared.
+TEST_F(ScenePixels, DemoFontDrawsTheTextAsItsSoftEdgedDrawingDid) {
+  constexpr int FrameStep = 50, FrameCount = 36; // one scroll cycle of 1800 frames
+  constexpr int RimBrightest = 96;
+  const char *const text =
+      "SINESTAGE ... 0123456789 ABCDEFGHIJKLMNOPQRSTUVWXYZ !\"#$%&'()*+,-./:;<=>?@[\\]^_`";
+  auto framesOf = [&](const char *fontPath) {
+    ResetSceneMotion();
+    Start(ReadWholeFile(fontPath), "SINESTAGE", text, ScrollWaveY);
+    memset(StarSpeed, 0, sizeof StarSpeed);
+    std::vector<std::vector<uint8_t>> frames;
+    for (int k = 0; k < FrameCount; k++) {
+      for (int skipped = 1; skipped < FrameStep; skipped++)
+        AdvanceMotion();
+      Frames(1);
+      frames.push_back(frame);
+    }
+    return frames;
+  };
+  const auto soft = framesOf(SOFT_DEMO_FONT), demo = framesOf(DEMO_FONT);
+  long lit = 0, changeSum = 0;
+  int largestChange = 0;
+  for (int k = 0; k < FrameCount; k++)
+    for (size_t i = 0; i < soft[k].size(); i += 4) {
+      int change = 0, brightest = 0;
+      for (size_t c = i; c < i + 3; c++) {
+        change = std::max(change, std::abs(soft[k][c] - demo[k][c]));
+        brightest = std::max({brightest, int(soft[k][c]), int(demo[k][c])});
+      }
+      lit += brightest > 0;
+      changeSum += change;
+      largestChange = std::max(largestChange, change);
+    }
+  ASSERT_GT(lit, 0);
+  EXPECT_LE(largestChange, RimBrightest);
+  EXPECT_LT(double(changeSum) / double(lit), 6.0);
 }

@@ -2,7 +2,7 @@
 """`make demo` without a display, as a newcomer's fresh machine runs it: the same
 script writes the packed demo intro, runs it on Xvfb and saves what it showed and
 played. The sound must be exactly xm2wav's render of the bundled tune over the same
-span, and the title must stand in the screenshot.
+span, and the title and the scroll text must stand in the screenshot.
 
     demo_test.py XM2WAV OUT_DIR
 """
@@ -12,22 +12,12 @@ import sys
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+from demo import SCROLLER_ROWS  # noqa: E402
 from pe_resources import section_names  # noqa: E402
-from wine_e2e import BYTES_PER_SECOND, fail, rendered_sound  # noqa: E402
+from wine_e2e import BYTES_PER_SECOND, fail, rendered_sound, warm_pixels  # noqa: E402
 
 TITLE_ROW = 71  # where the title's line lands in the 800 x 600 window
-
-
-def warm_pixels(ppm, rows):
-    """Pixels of the font's warm colours (the stars are grey) in a band of rows."""
-    parts = ppm.split(maxsplit=4)
-    width, pixels = int(parts[1]), parts[4]
-    count = 0
-    for y in rows:
-        for x in range(width):
-            r, g, b = pixels[3 * (y * width + x):3 * (y * width + x) + 3]
-            count += r > 180 and b < 110
-    return count
 
 
 def main():
@@ -48,12 +38,15 @@ def main():
     expected = rendered_sound(xm2wav, os.path.join(ROOT, "assets", "demo.xm"), out, seconds)
     if played[:len(expected)] != expected:
         fail("sound.wav differs from xm2wav's render within its first %d s" % seconds)
-    ppm = subprocess.run(["convert", os.path.join(out, "screenshot.png"), "-depth", "8", "ppm:-"],
-                         capture_output=True, check=True).stdout
-    title, above = warm_pixels(ppm, range(TITLE_ROW - 12, TITLE_ROW + 12)), warm_pixels(ppm, range(0, 24))
+    screenshot = os.path.join(out, "screenshot.png")
+    title, above = warm_pixels(screenshot, range(TITLE_ROW - 12, TITLE_ROW + 12)), warm_pixels(screenshot, range(0, 24))
     if title < 300 or above > 20:
         fail("no title in the screenshot: %d warm pixels on its line, %d above it" % (title, above))
-    print("PASS: %d s of the demo's sound equal xm2wav's render; the title stands on its line" % seconds)
+    scroller = warm_pixels(screenshot, SCROLLER_ROWS)
+    if scroller < 500:
+        fail("no scroll text in the screenshot: %d warm pixels in the scroller's band" % scroller)
+    print("PASS: %d s of the demo's sound equal xm2wav's render; title and scroll text stand in the screenshot"
+          % seconds)
 
 
 if __name__ == "__main__":
