@@ -257,6 +257,8 @@ TEST_F(ScenePixels, WaveRunsOnAcrossTheFrameCounterWrap) {
   const float y = 0.1f + WaveAt(INT32_MAX - 4);
   EXPECT_EQ(At(Project(0.215f, y, 1.53f)), (Rgb{255, 0, 0}));
   EXPECT_EQ(At(Project(0.215f, y + 0.06f, 1.53f)), Black);
+}
+
 namespace {
 std::string ReadWholeFile(const char *path) {
   std::ifstream in(path, std::ios::binary);
