@@ -1,9 +1,11 @@
 #include "ModEffects.h"
 
+#include <algorithm>
+
 #include "XmFormat.h"
 
 MappedEffect MapModEffect(uint8_t effect, uint8_t parameter) {
-  const uint8_t sub = parameter >> 4, value = parameter & 0x0F;
+  const uint8_t sub = parameter >> 4;
   switch (effect) {
   case XmEffect::PortamentoUp:
   case XmEffect::PortamentoDown:
@@ -22,9 +24,31 @@ MappedEffect MapModEffect(uint8_t effect, uint8_t parameter) {
       return {0, 0, E8xLost};
     if (sub == 0xF)
       return {0, 0, InvertLoopLost};
-    if (sub == XmExtended::SetFinetune) // MOD: signed eighths; XM: 16ths above -8
-      return {effect, uint8_t(XmExtended::SetFinetune << 4 | ((value + 8) & 0x0F))};
+    if (sub == XmExtended::SetFinetune)
+      return {0, 0, FinetuneLost};
     return {effect, parameter};
   default: return {effect, parameter};
+  }
+}
+
+namespace {
+constexpr int RowsInModPattern = 64;
+
+bool DelaysRow(const SongCell &cell) {
+  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay &&
+         (cell.parameter & 0x0F);
+}
+} // namespace
+
+void MatchDelayedBreaks(SongPattern &pattern, int channels) {
+  for (size_t row = 0; row < pattern.rows; ++row) {
+    SongCell *cells = &pattern.cells[row * size_t(channels)];
+    if (std::none_of(cells, cells + channels, DelaysRow))
+      continue;
+    for (SongCell *cell = cells; cell != cells + channels; ++cell) {
+      const int target = 10 * (cell->parameter >> 4) + (cell->parameter & 0x0F) + 1;
+      if (cell->effect == XmEffect::PatternBreak && target < RowsInModPattern)
+        cell->parameter = uint8_t((target / 10) << 4 | target % 10);
+    }
   }
 }

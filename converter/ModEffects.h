@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "SongModel.h"
+
 // MOD effects 0-F as the XM effects that play them the same way.
 
 // What an XM cannot play of a MOD effect.
@@ -9,6 +11,7 @@ enum ModEffectLoss : uint8_t {
   AmigaFilterLost, // E0x: the Amiga's low-pass filter
   E8xLost,         // E8x: no meaning a MOD player agrees on
   InvertLoopLost,  // EFx: the loop inverted as it plays
+  FinetuneLost,    // E5x: the player's E5y sets a sample's finetune to y 128ths for good
 };
 
 struct MappedEffect {
@@ -17,3 +20,7 @@ struct MappedEffect {
 };
 
 MappedEffect MapModEffect(uint8_t effect, uint8_t parameter);
+
+// ProTracker, breaking on a row that it also delays, enters the next pattern one
+// row after the break's target; the XM break names that row itself.
+void MatchDelayedBreaks(SongPattern &pattern, int channels);

@@ -135,7 +135,7 @@ SongInstrument MakeInstrument(const ModSampleInfo &info, const std::string &pcm)
 
 // Counts of what the XM plays differently, for one warning line each.
 struct ModLosses {
-  size_t amigaFilter = 0, e8x = 0, invertLoop = 0, instrumentSwaps = 0, notesOutOfRange = 0,
+  size_t amigaFilter = 0, e8x = 0, invertLoop = 0, finetune = 0, instrumentSwaps = 0, notesOutOfRange = 0,
          offsetsPastEnd = 0, missingSampleBytes = 0;
 };
 
@@ -180,6 +180,8 @@ public:
     ReadPatterns(stored);
     ReadSamples();
     ConvertCells();
+    for (SongPattern &p : song.patterns)
+      MatchDelayedBreaks(p, layout.channels);
     Describe();
     out.outcome = ModReading::Read;
   }
@@ -260,6 +262,7 @@ private:
     case AmigaFilterLost: ++losses.amigaFilter; break;
     case E8xLost: ++losses.e8x; break;
     case InvertLoopLost: ++losses.invertLoop; break;
+    case FinetuneLost: ++losses.finetune; break;
     case NothingLost: break;
     }
   }
@@ -275,6 +278,7 @@ private:
     Warn(losses.amigaFilter, "E0x (the Amiga filter) dropped");
     Warn(losses.e8x, "E8x dropped");
     Warn(losses.invertLoop, "EFx (invert loop) dropped: XM has no such effect");
+    Warn(losses.finetune, "E5x (set finetune) dropped: the player's E5x would retune the sample for good");
     Warn(losses.instrumentSwaps, "an instrument number without a note changes only the volume in XM, "
                                  "a MOD player also swaps the sample");
     Warn(losses.offsetsPastEnd, "a sample offset past the sample's end is silent in XM, a MOD player "

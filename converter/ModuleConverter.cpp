@@ -6,10 +6,10 @@
 #include "ModReader.h"
 #include "SampleReduction.h"
 #include "SongArena.h"
+#include "Xm104Writer.h"
 #include "XmLoader.h"
 #include "XmReader.h"
 #include "XmRejectionText.h"
-#include "XmWriter.h"
 
 namespace {
 

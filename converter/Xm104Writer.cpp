@@ -1,4 +1,4 @@
-#include "XmWriter.h"
+#include "Xm104Writer.h"
 
 #include "ByteWriter.h"
 
