@@ -16,6 +16,7 @@ constexpr uint16_t ByteRowsVersion = 0x0102;
 constexpr uint32_t PlayerPatternHeader = 9;
 constexpr uint32_t PlayerInstrumentHeader = 33 + InstrumentExtraBytes;
 constexpr size_t LongestPaddedSample = size_t(1) << 23;
+constexpr size_t MostPadding = size_t(1) << 26;
 
 class TXmParse {
 public:
@@ -179,9 +180,11 @@ private:
       const size_t bytes = StoredSampleBytes(length, h[17]);
       const size_t present = std::min(bytes, in.Remaining());
       out.missingSampleBytes += bytes - present;
-      // A missing end is silence; a length past what the player takes is left short
-      // for the player's own check to refuse.
-      sample.data = in.Bytes(bytes < LongestPaddedSample ? bytes : present);
+      // A missing end is silence. A length past what the player takes is left short
+      // for the player's own check to refuse, and so is everything once the silence
+      // would grow past any real module.
+      const bool pad = bytes < LongestPaddedSample && out.missingSampleBytes < MostPadding;
+      sample.data = in.Bytes(pad ? bytes : present);
     }
   }
 
