@@ -7,6 +7,7 @@
 #include "ByteReader.h"
 #include "ByteWriter.h"
 #include "ModEffects.h"
+#include "ModTiming.h"
 #include "XmFormat.h"
 
 namespace {
@@ -182,6 +183,7 @@ public:
     ConvertCells();
     for (SongPattern &p : song.patterns)
       MatchDelayedBreaks(p, layout.channels);
+    ChooseTiming();
     Describe();
     out.outcome = ModReading::Read;
   }
@@ -255,6 +257,20 @@ private:
           size_t(stored.parameter) * 256 >= infos[last - 1].length)
         ++losses.offsetsPastEnd;
     }
+  }
+
+  void ChooseTiming() {
+    const double seconds = SecondsOfOnePass(out.song, false);
+    if (seconds <= LongestCiaTimedSong || SecondsOfOnePass(out.song, true) >= seconds)
+      return;
+    // Only speeds above 31 make the song shorter, so there are some.
+    const size_t slower = ReadTempoCommandsAsSpeeds(out.song);
+    out.warnings.push_back(
+        "Fxx read as speeds, as vertical-blank trackers did (with those of 20 and above as BPM "
+        "the song would last " +
+        std::to_string(int(seconds / 60)) +
+        " minutes); speeds above 31 play as 31 at a lower BPM, set on an added channel (" +
+        std::to_string(slower) + (slower == 1 ? " time)" : " times)"));
   }
 
   void CountLoss(ModEffectLoss loss) {

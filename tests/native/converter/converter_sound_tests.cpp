@@ -165,4 +165,25 @@ TEST(ConvertedMod, ABreakOnADelayedRowEntersTheRowAfterItsTarget) {
   EXPECT_EQ(song.row, 11);
 }
 
+// F20 is BPM 32, unless the song would then last over ten minutes and is shorter with
+// it as a speed: then it was written for vertical-blank timing.
+TEST(ConvertedMod, TempoCommandsAreBpmUnlessTheSongWasTimedByTheVerticalBlank) {
+  for (const int orders : {1, 5}) {
+    ModSpec m;
+    m.orders.assign(size_t(orders), 0);
+    m.cell(0, 0, 0) = {0, 0, 0xF, 0x20};
+    m.cell(0, 0, 1) = {0, 0, 0xF, 0x1F};
+    const ConvertedModule converted = convert(writeMod(m));
+    ASSERT_TRUE(converted.ok) << converted.rejection;
+    LoadedSong loaded(converted.xm);
+    ASSERT_TRUE(loaded.loaded);
+    runTick();
+    // One order at BPM 32 lasts 64 x 31 x 2.5 / 32 s, about 2.6 minutes.
+    const bool vblank = orders == 5;
+    EXPECT_EQ(song.samplesPerTick, vblank ? FramesPerTick : 120000 / 32) << orders << " orders";
+    EXPECT_EQ(song.speed, 31);
+    EXPECT_EQ(converted.warnings.size(), vblank ? 1u : 0u);
+  }
+}
+
 } // namespace

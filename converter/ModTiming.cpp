@@ -1,0 +1,103 @@
+#include "ModTiming.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "XmFormat.h"
+
+namespace {
+
+constexpr uint8_t FirstBpm = 0x20;
+constexpr uint8_t SlowestSpeed = 0x1F;
+constexpr double SecondsPerTickAtOneBpm = 2.5;
+
+uint8_t DecimalRow(uint8_t parameter) { return uint8_t(10 * (parameter >> 4) + (parameter & 0x0F)); }
+
+struct Position {
+  size_t order = 0, row = 0;
+};
+
+} // namespace
+
+double SecondsOfOnePass(const Song &song, bool tempoAsSpeed) {
+  const size_t channels = song.channels;
+  std::vector<std::vector<bool>> played(song.songLength);
+  unsigned speed = 6, bpm = 125;
+  double seconds = 0;
+  Position at;
+  while (at.order < song.songLength) {
+    const size_t pattern = song.orders[at.order];
+    if (pattern >= song.patterns.size())
+      break;
+    const SongPattern &p = song.patterns[pattern];
+    std::vector<bool> &rows = played[at.order];
+    rows.resize(p.rows, false);
+    if (at.row >= p.rows) // a break past the end enters at the top
+      at.row = 0;
+    if (rows[at.row])
+      break;
+    rows[at.row] = true;
+    unsigned delay = 0;
+    bool jump = false, brk = false;
+    Position next{at.order, at.row + 1};
+    for (size_t c = 0; c < channels; ++c) {
+      const SongCell &cell = p.cells[at.row * channels + c];
+      if (cell.effect == XmEffect::SpeedOrTempo && cell.parameter)
+        (cell.parameter < FirstBpm || tempoAsSpeed ? speed : bpm) = cell.parameter;
+      else if (cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay)
+        delay = cell.parameter & 0x0F;
+      else if (cell.effect == XmEffect::PositionJump)
+        jump = true, next = {cell.parameter, brk ? next.row : 0};
+      else if (cell.effect == XmEffect::PatternBreak)
+        brk = true, next = {jump ? next.order : at.order + 1, DecimalRow(cell.parameter)};
+    }
+    seconds += speed * (1 + delay) * SecondsPerTickAtOneBpm / bpm;
+    if (next.row >= p.rows && !jump && !brk)
+      next = {at.order + 1, 0};
+    at = next;
+  }
+  return seconds;
+}
+
+namespace {
+
+constexpr unsigned VerticalBlankBpm = 125;
+constexpr unsigned LowestBpm = 0x20;
+
+// The speed a row sets as a tracker reads it: the last channel's Fxx; 0 for none.
+unsigned RowSpeed(const SongCell *cells, size_t channels) {
+  unsigned speed = 0;
+  for (size_t c = 0; c < channels; ++c)
+    if (cells[c].effect == XmEffect::SpeedOrTempo && cells[c].parameter)
+      speed = cells[c].parameter;
+  return speed;
+}
+
+} // namespace
+
+size_t ReadTempoCommandsAsSpeeds(Song &song) {
+  const size_t channels = song.channels, widened = channels + 1;
+  size_t slower = 0;
+  for (SongPattern &p : song.patterns) {
+    std::vector<SongCell> cells(size_t(p.rows) * widened);
+    for (size_t row = 0; row < p.rows; ++row) {
+      SongCell *from = &p.cells[row * channels], *to = &cells[row * widened];
+      std::copy(from, from + channels, to);
+      const unsigned speed = RowSpeed(from, channels);
+      if (speed == 0)
+        continue;
+      unsigned bpm = VerticalBlankBpm;
+      if (speed > SlowestSpeed) {
+        for (size_t c = 0; c < channels; ++c)
+          if (to[c].effect == XmEffect::SpeedOrTempo && to[c].parameter > SlowestSpeed)
+            to[c].parameter = SlowestSpeed;
+        bpm = std::max(LowestBpm, (VerticalBlankBpm * SlowestSpeed + speed / 2) / speed);
+        ++slower;
+      }
+      to[channels] = {0, 0, 0, XmEffect::SpeedOrTempo, uint8_t(bpm)};
+    }
+    p.cells = std::move(cells);
+  }
+  song.channels = uint16_t(widened);
+  return slower;
+}
