@@ -75,8 +75,28 @@ unsigned RowSpeed(const SongCell *cells, size_t channels) {
 
 } // namespace
 
+// How a row plays a vertical-blank speed: an XM speed, a BPM, and a pattern delay
+// that stretches the row itself when even BPM 32 is too fast.
+struct RowTiming {
+  unsigned speed, bpm, delay;
+};
+
+RowTiming TimingOfSpeed(unsigned speed) {
+  if (speed <= SlowestSpeed)
+    return {speed, VerticalBlankBpm, 0};
+  const unsigned rows =
+      (speed * LowestBpm + VerticalBlankBpm * SlowestSpeed - 1) / (VerticalBlankBpm * SlowestSpeed);
+  const unsigned bpm = (VerticalBlankBpm * SlowestSpeed * rows + speed / 2) / speed;
+  return {SlowestSpeed, std::max(LowestBpm, std::min(bpm, 0xFFu)), std::min(rows - 1, 15u)};
+}
+
 size_t ReadTempoCommandsAsSpeeds(Song &song) {
-  const size_t channels = song.channels, widened = channels + 1;
+  const size_t channels = song.channels;
+  bool delays = false;
+  for (const SongPattern &p : song.patterns)
+    for (size_t row = 0; row < p.rows; ++row)
+      delays |= TimingOfSpeed(RowSpeed(&p.cells[row * channels], channels)).delay > 0;
+  const size_t widened = channels + (delays ? 2 : 1);
   size_t slower = 0;
   for (SongPattern &p : song.patterns) {
     std::vector<SongCell> cells(size_t(p.rows) * widened);
@@ -86,15 +106,15 @@ size_t ReadTempoCommandsAsSpeeds(Song &song) {
       const unsigned speed = RowSpeed(from, channels);
       if (speed == 0)
         continue;
-      unsigned bpm = VerticalBlankBpm;
-      if (speed > SlowestSpeed) {
-        for (size_t c = 0; c < channels; ++c)
-          if (to[c].effect == XmEffect::SpeedOrTempo && to[c].parameter > SlowestSpeed)
-            to[c].parameter = SlowestSpeed;
-        bpm = std::max(LowestBpm, (VerticalBlankBpm * SlowestSpeed + speed / 2) / speed);
-        ++slower;
-      }
-      to[channels] = {0, 0, 0, XmEffect::SpeedOrTempo, uint8_t(bpm)};
+      const RowTiming timing = TimingOfSpeed(speed);
+      for (size_t c = 0; c < channels; ++c)
+        if (to[c].effect == XmEffect::SpeedOrTempo && to[c].parameter)
+          to[c].parameter = uint8_t(timing.speed);
+      to[channels] = {0, 0, 0, XmEffect::SpeedOrTempo, uint8_t(timing.bpm)};
+      if (timing.delay)
+        to[channels + 1] = {0, 0, 0, XmEffect::Extended,
+                            uint8_t(XmExtended::PatternDelay << 4 | timing.delay)};
+      slower += speed > SlowestSpeed;
     }
     p.cells = std::move(cells);
   }

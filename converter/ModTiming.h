@@ -14,7 +14,8 @@ double SecondsOfOnePass(const Song &song, bool tempoAsSpeed);
 constexpr double LongestCiaTimedSong = 10 * 60;
 
 // Reads the song's Fxx as speeds. XM names speeds up to 31; a slower one becomes
-// speed 31 at the BPM that gives its rows the same length (32 at the lowest), set on
-// a channel added for it, which also brings back BPM 125 wherever the speed changes
-// again. Returns how many Fxx were slower than 31.
+// speed 31 at the BPM that gives its rows the same length, set on a channel added
+// for it, which also brings back BPM 125 wherever the speed changes again. Below BPM
+// 32 a second added channel delays the row by whole rows as well. Returns how many
+// Fxx were slower than 31.
 size_t ReadTempoCommandsAsSpeeds(Song &song);
