@@ -3,12 +3,16 @@
 
 For the songs of corpus/xm/music: our play-once duration beside libopenmpt's
 (openmpt123 --info) and the correlation of 50 ms RMS envelopes of our render with
-libopenmpt's (linear interpolation, 48 kHz). For corpus/xm/ft2-pairs: the
+libopenmpt's (linear interpolation, 48 kHz). For the songs of corpus/mod/music the
+same for our render of the converted module beside libopenmpt's of the MOD itself,
+and their long-term spectra: the correlation of the log-power spectra on a scale of
+1/16 semitone, and the pitch shift that matches them best (0 unless an octave or a
+finetune is wrong). For corpus/xm/ft2-pairs: the
 correlation of the left and right channels of our render (left is the player, right
 a recording of the original tracker). Finally the render speed of xm2wav against
 libxmp for one minute of each song, in the same run.
 
-Usage: bench/compare_openmpt.py [--xm2wav PATH] [--corpus DIR]
+Usage: bench/compare_openmpt.py [--xm2wav PATH] [--corpus DIR] [--mod-corpus DIR] [--mod-only]
 Needs only the standard library, openmpt123 and libxmp.so.4.
 """
 import argparse
@@ -74,7 +78,7 @@ def openmpt_duration(module):
 
 def render_openmpt(module, directory):
     """libopenmpt's render of the whole song at 48 kHz, linear interpolation, 16-bit."""
-    copy = os.path.join(directory, "openmpt.xm")
+    copy = os.path.join(directory, "openmpt" + os.path.splitext(module)[1].lower())
     with open(module, "rb") as source, open(copy, "wb") as target:
         target.write(source.read())
     subprocess.run(["openmpt123", "--render", "--samplerate", str(RATE), "--filter", "2", "--no-float",
@@ -117,8 +121,77 @@ def xm2wav_seconds(xm2wav, module, seconds, directory):
     return time.perf_counter() - started
 
 
-def modules_in(folder):
-    return sorted(os.path.join(folder, name) for name in os.listdir(folder) if name.lower().endswith(".xm"))
+def modules_in(folder, extension=".xm"):
+    return sorted(os.path.join(folder, name) for name in os.listdir(folder) if name.lower().endswith(extension))
+
+
+SPECTRUM_SIZE = 16384
+SPECTRUM_WINDOWS = 24
+STEPS_PER_SEMITONE = 16
+LOWEST_HZ, HIGHEST_HZ = 200.0, 8000.0
+MAX_SHIFT = 2 * 12 * STEPS_PER_SEMITONE  # two octaves either way
+
+
+def fft_power(values):
+    """Power spectrum of a power-of-two block (iterative radix-2, standard library only)."""
+    n = len(values)
+    re, im = list(values), [0.0] * n
+    j = 0
+    for i in range(1, n):
+        bit = n >> 1
+        while j & bit:
+            j ^= bit
+            bit >>= 1
+        j |= bit
+        if i < j:
+            re[i], re[j] = re[j], re[i]
+    size = 2
+    while size <= n:
+        half = size // 2
+        angle = -2 * math.pi / size
+        twiddles = [(math.cos(angle * k), math.sin(angle * k)) for k in range(half)]
+        for start in range(0, n, size):
+            for k, (wr, wi) in enumerate(twiddles):
+                a, b = start + k, start + k + half
+                tr = re[b] * wr - im[b] * wi
+                ti = re[b] * wi + im[b] * wr
+                re[b], im[b] = re[a] - tr, im[a] - ti
+                re[a] += tr
+                im[a] += ti
+        size *= 2
+    return [re[k] * re[k] + im[k] * im[k] for k in range(n // 2)]
+
+
+def long_term_spectrum(samples):
+    """Mean log power of the mono mix on a 1/16-semitone scale, over windows spread across the song."""
+    mono = [(samples[i] + samples[i + 1]) * 0.5 for i in range(0, len(samples) - 1, 2)]
+    hann = [0.5 - 0.5 * math.cos(2 * math.pi * i / SPECTRUM_SIZE) for i in range(SPECTRUM_SIZE)]
+    count = max(1, min(SPECTRUM_WINDOWS, len(mono) // SPECTRUM_SIZE))
+    stride = max(SPECTRUM_SIZE, (len(mono) - SPECTRUM_SIZE) // count)
+    power = [0.0] * (SPECTRUM_SIZE // 2)
+    for w in range(count):
+        block = mono[w * stride:w * stride + SPECTRUM_SIZE]
+        block += [0.0] * (SPECTRUM_SIZE - len(block))
+        for k, p in enumerate(fft_power([v * h for v, h in zip(block, hann)])):
+            power[k] += p
+    bands = int(12 * STEPS_PER_SEMITONE * math.log2(HIGHEST_HZ / LOWEST_HZ))
+    spectrum = []
+    for band in range(bands):
+        position = LOWEST_HZ * 2 ** (band / (12 * STEPS_PER_SEMITONE)) * SPECTRUM_SIZE / RATE
+        low = int(position)
+        frac = position - low
+        spectrum.append(math.log10(1e-3 + power[low] * (1 - frac) + power[low + 1] * frac))
+    return spectrum
+
+
+def spectrum_match(ours, theirs):
+    """Correlation of two long-term spectra, and the shift in cents at which they agree best."""
+    def shifted(shift):
+        if shift >= 0:
+            return correlation(ours[shift:], theirs[:len(theirs) - shift])
+        return correlation(ours[:shift], theirs[-shift:])
+    best = max(range(-MAX_SHIFT, MAX_SHIFT + 1), key=shifted)
+    return shifted(0), best * 100 / STEPS_PER_SEMITONE
 
 
 def compare_music(xm2wav, corpus, directory):
@@ -131,6 +204,20 @@ def compare_music(xm2wav, corpus, directory):
         theirs = read_wav(render_openmpt(module, directory))
         r = correlation(rms_envelope(ours), rms_envelope(theirs))
         print(f"| {os.path.basename(module)} | {len(ours) / 2 / RATE:.2f} | {openmpt_duration(module):.2f} | {r:.3f} |")
+
+
+def compare_mods(xm2wav, corpus, directory):
+    print("\n| MOD | ours (s) | libopenmpt (s) | RMS-envelope correlation | spectrum correlation | best pitch shift (cents) |")
+    print("|---|---|---|---|---|---|")
+    for module in modules_in(os.path.join(corpus, "music"), ".mod"):
+        ours_path = os.path.join(directory, "ours.wav")
+        render_ours(xm2wav, module, ours_path)
+        ours = read_wav(ours_path)
+        theirs = read_wav(render_openmpt(module, directory))
+        r = correlation(rms_envelope(ours), rms_envelope(theirs))
+        spectrum, shift = spectrum_match(long_term_spectrum(ours), long_term_spectrum(theirs))
+        print(f"| {os.path.basename(module)} | {len(ours) / 2 / RATE:.2f} | {openmpt_duration(module):.2f} | "
+              f"{r:.3f} | {spectrum:.3f} | {shift:+.1f} |", flush=True)
 
 
 def compare_pairs(xm2wav, corpus, directory):
@@ -159,8 +246,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--xm2wav", default=os.path.join(ROOT, "build/native/bin/xm2wav"))
     parser.add_argument("--corpus", default=os.path.join(ROOT, "../shared/corpus/xm"))
+    parser.add_argument("--mod-corpus", default=os.path.join(ROOT, "../shared/corpus/mod"))
+    parser.add_argument("--mod-only", action="store_true", help="only the MOD table")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as directory:
+        compare_mods(args.xm2wav, args.mod_corpus, directory)
+        if args.mod_only:
+            return
         compare_music(args.xm2wav, args.corpus, directory)
         compare_pairs(args.xm2wav, args.corpus, directory)
         compare_speed(args.xm2wav, args.corpus, directory)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes every fuzz target's seeds in SEED_DIR/<target>, from the XM corpus beside the
-# repository (read, never copied into it), the bundled assets and the small hand-made
+# Makes every fuzz target's seeds in SEED_DIR/<target>, from the module corpora beside
+# the repository (read, never copied into it), the bundled assets and the small hand-made
 # seeds in fuzz/seeds/<target>.
 #   make_seeds.sh SEED_DIR
 set -euo pipefail
@@ -37,6 +37,21 @@ if [ -d "$xm_corpus" ]; then
 fi
 xm_seed "$root/assets/demo.xm" demo.xm '\0377\0'
 xm_seed "$root/assets/demo.xm" demo-own-tempo-once.xm '\0\01' # the song's own tempo, to its end
+
+# The converter's seeds: the MOD corpus, the old XM song and the XM files the player
+# would misread, each cut to the 64 KiB the fuzzer takes.
+mod_corpus=$root/../shared/corpus/mod
+mkdir -p "$out/fuzz_convert"
+convert_seeds=("$xm_corpus/ft2-pairs/pathead.xm" "$xm_corpus/behaviour/format_xm_pattrunc.xm"
+  "$root/../shared/corpus/xm-old/dontyou.xm")
+if [ -d "$mod_corpus" ]; then
+  while IFS= read -r module; do convert_seeds+=("$module"); done < <(find "$mod_corpus" -type f -iname '*.mod' | sort)
+fi
+for module in "${convert_seeds[@]}"; do
+  if [ -f "$module" ]; then
+    head -c 65536 "$module" >"$out/fuzz_convert/$(basename "$module" | tr ' ' _)"
+  fi
+done
 
 mkdir -p "$out/fuzz_tga" "$out/fuzz_icon"
 cp "$root/assets/font.tga" "$out/fuzz_tga/"

@@ -10,14 +10,14 @@ build=$(cd "${1:?usage: run_fuzzers.sh BUILD_DIR SECONDS [TARGET...]}" && pwd)
 seconds=${2:?usage: run_fuzzers.sh BUILD_DIR SECONDS [TARGET...]}
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_xm_memory fuzz_xm_memory_scalar fuzz_xm_file fuzz_tga fuzz_icon
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_xm_memory fuzz_xm_memory_scalar fuzz_xm_file fuzz_convert fuzz_tga fuzz_icon
   fuzz_settings fuzz_string_stream fuzz_build_command)
 
 # Per-target options: modules are fuzzed in their first 64 KiB, where the headers and
-# patterns are; command lines may grow past the 65,534 characters an option takes.
+# patterns are (MOD sample data past it reads as a cut file); command lines may grow past the 65,534 characters an option takes.
 target_options() {
   case $1 in
-  fuzz_xm_*) echo -max_len=65536 ;;
+  fuzz_xm_* | fuzz_convert) echo -max_len=65536 ;;
   fuzz_build_command) echo -max_len=140000 -dict="$here/dictionaries/fuzz_build_command.dict" ;;
   fuzz_settings) echo -dict="$here/dictionaries/fuzz_settings.dict" ;;
   esac

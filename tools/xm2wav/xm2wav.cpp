@@ -1,5 +1,6 @@
-// xm2wav [--seconds S] [--play-once] IN.xm OUT.wav
-// xm2wav --info IN.xm
+// xm2wav [--seconds S] [--play-once] IN OUT.wav
+// xm2wav --info IN
+// IN is converted first as an intro build converts it (old XM layouts, MOD files).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,18 +10,19 @@
 
 #include <sys/stat.h>
 
+#include "ModuleConverter.h"
 #include "ModuleSource.h"
 #include "SongArena.h"
 #include "XmLoader.h"
 #include "XmOutput.h"
-#include "XmRejectionText.h"
 #include "XmRender.h"
 #include "XmState.h"
 
 namespace {
 
-const char *const Usage = "usage: xm2wav [--seconds S] [--play-once] IN.xm OUT.wav\n"
-                          "       xm2wav --info IN.xm\n";
+const char *const Usage = "usage: xm2wav [--seconds S] [--play-once] IN OUT.wav\n"
+                          "       xm2wav --info IN\n"
+                          "  IN: an XM of any version or a MOD, converted as an intro build converts it\n";
 
 struct Options {
   bool info = false;
@@ -90,6 +92,13 @@ void printInfo() {
               (song.flags & 1) ? "linear" : "amiga");
 }
 
+// What was converted, as toxm says it, before the render's own line.
+void printConversion(const ConvertedModule &module) {
+  std::printf("converted: %s\n", module.description.c_str());
+  for (const std::string &warning : module.warnings)
+    std::printf("warning: %s\n", warning.c_str());
+}
+
 void put16(std::string &out, uint32_t v) {
   out.push_back(char(v & 0xFF));
   out.push_back(char(v >> 8 & 0xFF));
@@ -140,13 +149,17 @@ void removeRegularFile(const char *path) {
 
 int main(int argc, char **argv) {
   const Options o = parseOptions(argc, argv);
-  const std::string module = readFile(o.input);
+  const std::string file = readFile(o.input);
+  const ConvertedModule module = ConvertModule(reinterpret_cast<const uint8_t *>(file.data()), file.size());
+  if (!module.ok)
+    fail("cannot use", o.input, module.rejection.c_str());
+  if (module.xm != file)
+    printConversion(module);
   SongArena arena;
   ModuleSource source;
-  openMemorySource(source, module.data(), uint32_t(std::min<size_t>(module.size(), 0xFFFFFFFF)));
-  if (const XmRejection why = loadModule(source, arena.heap()))
-    fail("not a loadable XM module", o.input,
-         explainRejection(why, reinterpret_cast<const uint8_t *>(module.data()), source.size).c_str());
+  openMemorySource(source, module.xm.data(), uint32_t(module.xm.size()));
+  if (!loadSong(source, arena.heap()))
+    fail("cannot load", o.input);
   if (o.info) {
     printInfo();
     return 0;

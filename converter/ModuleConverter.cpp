@@ -1,0 +1,115 @@
+#include "ModuleConverter.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "ModReader.h"
+#include "SampleReduction.h"
+#include "SongArena.h"
+#include "Xm104Writer.h"
+#include "XmLoader.h"
+#include "XmReader.h"
+#include "XmRejectionText.h"
+
+namespace {
+
+constexpr uint16_t CurrentXmVersion = 0x0104;
+constexpr char Arrow[] = " -> XM";
+
+ConvertedModule Rejected(std::string why) {
+  ConvertedModule m;
+  m.rejection = std::move(why);
+  return m;
+}
+
+// Formats this program knows by their signatures but does not convert.
+const char *UnsupportedFormat(const uint8_t *bytes, size_t size) {
+  if (size >= 48 && std::memcmp(bytes + 44, "SCRM", 4) == 0)
+    return "an S3M (Scream Tracker 3) module";
+  if (size >= 4 && std::memcmp(bytes, "IMPM", 4) == 0)
+    return "an IT (Impulse Tracker) module";
+  return nullptr;
+}
+
+std::string VersionText(uint16_t version) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%02x", unsigned(version >> 8 & 0xFF), unsigned(version & 0xFF));
+  return text;
+}
+
+std::string JoinedChanges(const std::vector<std::string> &changes) {
+  std::string text;
+  for (size_t i = 0; i < changes.size(); ++i)
+    text += (i == 0 ? "" : ", ") + changes[i];
+  return text;
+}
+
+// The last word is the player's own loader: what it refuses, no intro could play.
+ConvertedModule CheckedByPlayer(ConvertedModule m) {
+  SongArena arena;
+  ModuleSource source;
+  openMemorySource(source, m.xm.data(), uint32_t(m.xm.size()));
+  if (const XmRejection why = loadModule(source, arena.heap()))
+    return Rejected(
+        "the player cannot load it: " +
+        explainRejection(why, reinterpret_cast<const uint8_t *>(m.xm.data()), uint32_t(m.xm.size())));
+  m.ok = true;
+  return m;
+}
+
+ConvertedModule FromSong(Song &song, std::string description, std::vector<std::string> warnings) {
+  ReduceInstrumentSamples(song, warnings);
+  ConvertedModule m;
+  m.xm = WriteXm104(song);
+  if (m.xm.empty())
+    return Rejected("a pattern holds more than an XM pattern can store");
+  m.description = std::move(description);
+  m.warnings = std::move(warnings);
+  return CheckedByPlayer(std::move(m));
+}
+
+bool NeedsSampleReduction(const Song &song) {
+  for (const SongInstrument &i : song.instruments)
+    if (i.samples.size() > MaxInstrumentSamples)
+      return true;
+  return false;
+}
+
+ConvertedModule FromXm(const uint8_t *bytes, size_t size) {
+  XmReading r = ReadXm(bytes, size);
+  if (r.outcome == XmReading::Truncated)
+    return Rejected("a truncated XM module: the file ends inside its " +
+                    std::string(r.song.patterns.empty() && r.song.instruments.empty()
+                                    ? "headers"
+                                    : "patterns or instruments"));
+  std::vector<std::string> warnings;
+  if (r.missingSampleBytes)
+    warnings.push_back("the file ends " + std::to_string(r.missingSampleBytes) +
+                       " bytes before its sample data; the missing part is silent");
+  std::string description = "XM " + VersionText(r.version) + " module";
+  if (r.version == CurrentXmVersion && r.layoutChanges.empty() && !NeedsSampleReduction(r.song)) {
+    ConvertedModule m;
+    m.xm.assign(reinterpret_cast<const char *>(bytes), size);
+    m.description = description + ", already in the player's layout";
+    m.warnings = std::move(warnings);
+    return CheckedByPlayer(std::move(m));
+  }
+  if (!r.layoutChanges.empty())
+    description += " with " + JoinedChanges(r.layoutChanges);
+  return FromSong(r.song, description + Arrow + " 1.04", std::move(warnings));
+}
+
+} // namespace
+
+ConvertedModule ConvertModule(const uint8_t *bytes, size_t size) {
+  if (LooksLikeXm(bytes, size))
+    return FromXm(bytes, size);
+  if (const char *format = UnsupportedFormat(bytes, size))
+    return Rejected(std::string(format) + ", which is not supported: only XM and MOD modules are");
+  ModReading mod = ReadMod(bytes, size);
+  if (mod.outcome == ModReading::Truncated)
+    return Rejected("a truncated MOD module: the file ends inside its patterns");
+  if (mod.outcome == ModReading::NotMod)
+    return Rejected("not a module: neither an XM nor a MOD file");
+  return FromSong(mod.song, mod.description + Arrow, std::move(mod.warnings));
+}

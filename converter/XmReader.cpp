@@ -1,0 +1,214 @@
+#include "XmReader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "ByteReader.h"
+
+namespace {
+
+constexpr char Signature[] = "extended module: ";
+constexpr size_t SignatureBytes = sizeof Signature - 1;
+constexpr uint16_t CurrentVersion = 0x0104;
+// The version whose pattern headers store rows - 1 in one byte.
+constexpr uint16_t ByteRowsVersion = 0x0102;
+constexpr uint32_t PlayerPatternHeader = 9;
+constexpr uint32_t PlayerInstrumentHeader = 33 + InstrumentExtraBytes;
+constexpr size_t LongestPaddedSample = size_t(1) << 23;
+constexpr size_t MostPadding = size_t(1) << 26;
+
+class TXmParse {
+public:
+  TXmParse(const uint8_t *bytes, size_t size, XmReading &out) : in(bytes, size), out(out) {}
+
+  void Run() {
+    ReadHeader();
+    if (in.WentPastEnd())
+      return Fail();
+    if (out.version < CurrentVersion) {
+      // Older layouts: all instrument and sample headers, then the patterns, then
+      // all sample data.
+      ReadInstrumentHeaders();
+      ReadPatterns();
+      ReadAllSampleData();
+    } else {
+      ReadPatterns();
+      ReadInstrumentsWithData();
+    }
+    if (truncated)
+      return Fail();
+    out.outcome = XmReading::Read;
+  }
+
+private:
+  void Fail() { out.outcome = XmReading::Truncated; }
+
+  void Note(std::string change) {
+    if (std::find(out.layoutChanges.begin(), out.layoutChanges.end(), change) == out.layoutChanges.end())
+      out.layoutChanges.push_back(std::move(change));
+  }
+
+  void ReadHeader() {
+    Song &song = out.song;
+    in.Seek(17);
+    song.name = in.Bytes(20);
+    in.Skip(1);
+    song.tracker = in.Bytes(20);
+    out.version = in.U16();
+    const uint32_t headerSize = in.U32();
+    song.songLength = in.U16();
+    song.restartPosition = in.U16();
+    song.channels = in.U16();
+    patternCount = in.U16();
+    instrumentCount = in.U16();
+    song.flags = in.U16();
+    song.tempo = in.U16();
+    song.bpm = in.U16();
+    const size_t orderBytes = std::min<size_t>(256, headerSize >= 20 ? headerSize - 20 : 0);
+    const std::string orders = in.Bytes(orderBytes);
+    std::memcpy(song.orders, orders.data(), orders.size());
+    // The player takes the whole table from a fixed place; a shorter header puts
+    // pattern bytes into the orders it plays.
+    if (orderBytes < song.songLength)
+      Note("a header of " + std::to_string(headerSize) + " bytes");
+    in.Seek(60 + size_t(headerSize));
+  }
+
+  void ReadPatterns() {
+    for (uint32_t i = 0; i < patternCount && !truncated; ++i)
+      ReadPattern();
+  }
+
+  void ReadPattern() {
+    const size_t start = in.Position();
+    const uint32_t headerLength = in.U32();
+    in.Skip(1); // packing type
+    SongPattern pattern;
+    pattern.rows = out.version <= ByteRowsVersion ? uint16_t(in.U8() + 1) : in.U16();
+    const uint16_t packedSize = in.U16();
+    if (in.WentPastEnd() || headerLength < 4)
+      return void(truncated = true);
+    if (headerLength != PlayerPatternHeader)
+      Note("pattern headers of " + std::to_string(headerLength) + " bytes");
+    in.Seek(start + headerLength);
+    if (in.Remaining() < packedSize)
+      return void(truncated = true);
+    TByteReader data = in.Part(packedSize);
+    pattern.cells.resize(size_t(pattern.rows) * out.song.channels);
+    if (packedSize > 0)
+      UnpackCells(data, pattern);
+    in.Skip(packedSize);
+    out.song.patterns.push_back(std::move(pattern));
+  }
+
+  void UnpackCells(TByteReader &data, SongPattern &pattern) {
+    for (SongCell &cell : pattern.cells) {
+      if (data.Remaining() == 0)
+        return Note("packed patterns that stop before their last cell");
+      uint8_t fields[5] = {};
+      const uint8_t first = data.U8();
+      const uint8_t mask = first & 0x80 ? first : 0x1F;
+      for (int i = 0; i < 5; ++i)
+        if (mask & 1 << i)
+          fields[i] = (i == 0 && !(first & 0x80)) ? first : data.U8();
+      cell = {fields[0], fields[1], fields[2], fields[3], fields[4]};
+    }
+    if (data.Remaining() > 0)
+      Note("packed patterns with bytes after their last cell");
+  }
+
+  void ReadInstrumentHeaders() {
+    for (uint32_t i = 0; i < instrumentCount && !truncated; ++i)
+      ReadInstrumentHeader();
+  }
+
+  void ReadInstrumentsWithData() {
+    for (uint32_t i = 0; i < instrumentCount && !truncated; ++i) {
+      ReadInstrumentHeader();
+      if (!truncated)
+        ReadSampleData(out.song.instruments.back());
+    }
+  }
+
+  void ReadAllSampleData() {
+    for (SongInstrument &instrument : out.song.instruments)
+      if (!truncated)
+        ReadSampleData(instrument);
+  }
+
+  void ReadInstrumentHeader() {
+    // Trackers and the player alike take instruments the file stops before as empty.
+    if (in.Remaining() < 29)
+      return out.song.instruments.push_back(SongInstrument());
+    const size_t start = in.Position();
+    const uint32_t size = in.U32();
+    if (size < 29)
+      return void(truncated = true);
+    // Fields beyond the header's stated size are 0, as trackers read them.
+    TByteReader header = in.Part(size - 4);
+    SongInstrument instrument;
+    instrument.name = header.Bytes(22);
+    instrument.type = header.U8();
+    const uint16_t sampleCount = header.U16();
+    const uint32_t sampleHeaderSize = header.U32();
+    if (sampleCount > 0) {
+      instrument.extra = header.Bytes(InstrumentExtraBytes);
+      if (size < PlayerInstrumentHeader)
+        Note("instrument headers of " + std::to_string(size) + " bytes");
+      if (sampleHeaderSize != SampleHeaderBytes)
+        Note("sample headers of " + std::to_string(sampleHeaderSize) + " bytes");
+    }
+    in.Seek(start + size);
+    for (uint16_t s = 0; s < sampleCount; ++s) {
+      const size_t headerStart = in.Position();
+      SongSample sample;
+      sample.header = in.Bytes(std::min<size_t>(sampleHeaderSize, SampleHeaderBytes));
+      sample.header.resize(SampleHeaderBytes, '\0');
+      in.Seek(headerStart + sampleHeaderSize);
+      instrument.samples.push_back(std::move(sample));
+    }
+    if (in.WentPastEnd())
+      truncated = true;
+    out.song.instruments.push_back(std::move(instrument));
+  }
+
+  void ReadSampleData(SongInstrument &instrument) {
+    for (SongSample &sample : instrument.samples) {
+      const uint8_t *h = reinterpret_cast<const uint8_t *>(sample.header.data());
+      const uint32_t length = uint32_t(h[0] | h[1] << 8 | h[2] << 16 | uint32_t(h[3]) << 24);
+      const size_t bytes = StoredSampleBytes(length, h[17]);
+      const size_t present = std::min(bytes, in.Remaining());
+      out.missingSampleBytes += bytes - present;
+      // A missing end is silence. A length past what the player takes is left short
+      // for the player's own check to refuse, and so is everything once the silence
+      // would grow past any real module.
+      const bool pad = bytes < LongestPaddedSample && out.missingSampleBytes < MostPadding;
+      sample.data = in.Bytes(pad ? bytes : present);
+    }
+  }
+
+  TByteReader in;
+  XmReading &out;
+  uint32_t patternCount = 0, instrumentCount = 0;
+  bool truncated = false;
+};
+
+} // namespace
+
+bool LooksLikeXm(const uint8_t *bytes, size_t size) {
+  if (size < SignatureBytes)
+    return false;
+  for (size_t i = 0; i < SignatureBytes; ++i)
+    if (std::tolower(bytes[i]) != Signature[i])
+      return false;
+  return true;
+}
+
+XmReading ReadXm(const uint8_t *bytes, size_t size) {
+  XmReading out;
+  if (!LooksLikeXm(bytes, size))
+    return out;
+  TXmParse(bytes, size, out).Run();
+  return out;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SongModel.h"
+
+// Reads an XM of any layout version the way trackers do, by the lengths the file
+// states, and notes where the player, which takes those parts at a fixed size,
+// would read something else.
+struct XmReading {
+  enum Outcome { Read, NotXm, Truncated } outcome = NotXm;
+  uint16_t version = 0;
+  Song song;
+  // Parts the player would misread, in words ("pattern headers of 8 bytes"); empty
+  // when the player reads the file as the tracker does.
+  std::vector<std::string> layoutChanges;
+  size_t missingSampleBytes = 0; // sample data the file stops before
+};
+
+XmReading ReadXm(const uint8_t *bytes, size_t size);
+
+// True when the bytes start like an XM file.
+bool LooksLikeXm(const uint8_t *bytes, size_t size);
