@@ -6,7 +6,7 @@
 
 const char BuildUsage[] =
     "usage: sinebuild --out PATH [--title T] [--text S] [--scroll line|x|y|z|xy|xz|yz|xyz]\n"
-    "                 [--fullscreen] [--close-on-click] [--font FILE.tga] [--music FILE.xm]\n"
+    "                 [--fullscreen] [--close-on-click] [--font FILE.tga] [--music MODULE]\n"
     "                 [--icon FILE.ico] [--pack] [--run] [--open-folder] [--strict]\n";
 
 namespace {

@@ -1,7 +1,10 @@
 #include "InputChecks.h"
 
+#include <algorithm>
+
 #include "FileBytes.h"
 #include "IconFile.h"
+#include "IntroMusic.h"
 #include "ModuleSource.h"
 #include "SongArena.h"
 #include "TgaImage.h"
@@ -58,14 +61,33 @@ std::string FontProblem(const std::vector<uint8_t> &bytes) {
   return "the player cannot decode it: " + TgaHeaderFacts(bytes);
 }
 
-std::string MusicProblem(const std::vector<uint8_t> &bytes) {
+namespace {
+std::string LoaderProblem(const std::string &module) {
+  const uint8_t *bytes = reinterpret_cast<const uint8_t *>(module.data());
   SongArena arena;
   ModuleSource source;
-  openMemorySource(source, bytes.data(), uint32_t(bytes.size()));
+  openMemorySource(source, bytes, uint32_t(module.size()));
   const XmRejection why = loadModule(source, arena.heap());
   if (why == XmAccepted)
     return "";
-  return "the player's loader rejects it: " + explainRejection(why, bytes.data(), uint32_t(bytes.size()));
+  return "the player's loader rejects it: " + explainRejection(why, bytes, uint32_t(module.size()));
+}
+
+bool StartsAsXm(const std::vector<uint8_t> &bytes) {
+  static const char Signature[] = "Extended Module: ";
+  return bytes.size() >= sizeof Signature - 1 && std::equal(Signature, Signature + sizeof Signature - 1, bytes.begin());
+}
+} // namespace
+
+// The module the intro will carry decides. For a file the converter refuses, that is
+// the file itself: of an XM the loader names the rule it breaks, of anything else the
+// converter says what it is.
+std::string MusicProblem(const std::vector<uint8_t> &bytes) {
+  const TIntroMusic music = MusicForIntro(bytes);
+  const std::string loader = LoaderProblem(music.Bytes);
+  if (loader.empty() || music.Conversion.ok || StartsAsXm(bytes))
+    return loader;
+  return music.Conversion.rejection;
 }
 
 InputVerdict CheckFont(const char *path) { return Check(path, FontProblem); }

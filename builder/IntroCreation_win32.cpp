@@ -1,9 +1,11 @@
 #include "IntroCreation.h"
 
 #include "BuilderDialog.h"
+#include "FileBytes.h"
 #include "FileDialog.h"
 #include "FileReadable.h"
 #include "IconResources.h"
+#include "IntroMusic.h"
 #include "PathText.h"
 #include "PostBuild_win32.h"
 #include "ResourceBytes_win32.h"
@@ -42,12 +44,23 @@ std::string TemporaryBeside(const char *target) {
   return temporary;
 }
 
+// The module the converter makes of the music file, or the file as it is; like a file
+// resource, an unreadable or empty file adds nothing and is not the target's failure.
+bool AddMusicResource(const char *targetPath, const char *musicPath) {
+  constexpr size_t MaxMusicBytes = size_t(1) << 30;
+  std::vector<uint8_t> file;
+  if (ReadFileBytes(musicPath, MaxMusicBytes, file) != FileRead::Read || file.empty())
+    return true;
+  TIntroMusic music = MusicForIntro(file);
+  return AddResource(targetPath, RT_RCDATA, "Music", &music.Bytes[0], DWORD(music.Bytes.size()));
+}
+
 // The parts the user gave that could not be added to the copy, in the order tried.
 std::vector<std::string> AddParts(const TBuilderOptions &options, const char *copyPath) {
   std::vector<std::string> notAdded;
   if (FileReadable(options.FontPath) && !AddFileResource(copyPath, options.FontPath, RT_RCDATA, "Font"))
     notAdded.push_back("font");
-  if (FileReadable(options.MusicPath) && !AddFileResource(copyPath, options.MusicPath, RT_RCDATA, "Music"))
+  if (FileReadable(options.MusicPath) && !AddMusicResource(copyPath, options.MusicPath))
     notAdded.push_back("music");
   if (FileReadable(options.IconPath)) {
     Ico icon;

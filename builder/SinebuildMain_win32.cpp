@@ -6,8 +6,10 @@
 #include <cstdio>
 
 #include "BuildCommand.h"
+#include "FileBytes.h"
 #include "FileReadable.h"
 #include "InputChecks.h"
+#include "IntroMusic.h"
 #include "IntroCreation.h"
 #include "IntroSizes.h"
 #include "PathText.h"
@@ -26,13 +28,27 @@ bool Report(const char *what, char *path, const InputVerdict &verdict) {
   return true;
 }
 
+// What the converter made of the music, in toxm's lines; true when it warned, that is
+// when the intro will play the song otherwise than its tracker.
+bool ReportConversion(const char *path) {
+  std::vector<uint8_t> file;
+  if (ReadFileBytes(path, size_t(1) << 30, file) != FileRead::Read || file.empty())
+    return false;
+  const TIntroMusic music = MusicForIntro(file);
+  for (const std::string &line : ConversionLines(NameOf(path), music))
+    std::printf("%s\n", line.c_str());
+  return !music.Conversion.warnings.empty();
+}
+
 // True when anything would be left out or not work.
 bool ReportProblems(const TBuildCommand &command, TBuilderOptions &options) {
   bool problems = false;
   if (!command.Font.empty())
     problems |= Report("font", options.FontPath, CheckFont(options.FontPath));
-  if (!command.Music.empty())
+  if (!command.Music.empty()) {
     problems |= Report("music", options.MusicPath, CheckMusic(options.MusicPath));
+    problems |= ReportConversion(options.MusicPath);
+  }
   if (!command.Icon.empty())
     problems |= Report("icon", options.IconPath, CheckIcon(options.IconPath));
   if (command.Title.empty()) {

@@ -12,6 +12,7 @@
 #include "DialogControls.h"
 #include "IconFile.h"
 #include "InputChecks.h"
+#include "ModWriter.h"
 #include "PathText.h"
 #include "PostBuild.h"
 #include "XmWriter.h"
@@ -195,6 +196,7 @@ TEST(PostBuild, CompletionMessageInformsAndTheWarningNamesTheParts) {
 TEST(DroppedFile, GoesToTheBoxOfItsExtensionInAnyCase) {
   EXPECT_EQ(BoxForDroppedFile("C:\\Fonts\\BIG.TGA"), FontPathBox);
   EXPECT_EQ(BoxForDroppedFile("tune.Xm"), MusicPathBox);
+  EXPECT_EQ(BoxForDroppedFile("C:\\Songs\\SPACE.MoD"), MusicPathBox);
   EXPECT_EQ(BoxForDroppedFile("C:\\a.b\\icon.ico"), IconPathBox);
   EXPECT_EQ(BoxForDroppedFile("C:\\music\\song"), 0);
   EXPECT_EQ(BoxForDroppedFile("C:\\tunes.xm\\README"), 0);
@@ -234,4 +236,11 @@ TEST(InputChecks, FontsAndModulesThePlayerRefusesAreNamed) {
             std::string::npos);
   m.instruments[0].sampleCountField = -1;
   EXPECT_EQ(MusicProblem(Bytes(writeXm(m))), "");
+  // A MOD plays once converted; a file that is no module is named by the converter.
+  ModSpec mod;
+  mod.samples.push_back({std::vector<int8_t>(32, 40)});
+  mod.cell(0, 0, 0) = {428, 1, 0, 0};
+  EXPECT_EQ(MusicProblem(Bytes(writeMod(mod))), "");
+  mod.cutAt = 1100;
+  EXPECT_EQ(MusicProblem(Bytes(writeMod(mod))).rfind("a truncated MOD module", 0), 0u);
 }

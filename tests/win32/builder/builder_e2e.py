@@ -133,7 +133,7 @@ def resources_case(s, corpus):
     expect(info_of(replaced) == b"OLD||0|0|0\0", "the existing file was not replaced under its own name")
 
 
-def messages_case(s, corpus):
+def messages_case(s, xm2wav, corpus):
     good_font = s.path("font.tga")
     font_tga(good_font)
     broken_icon, mapped_font = s.path("broken.ico"), s.path("mapped.tga")
@@ -178,6 +178,23 @@ def messages_case(s, corpus):
         os.path.getsize(s.path("told.exe")), os.path.getsize(os.path.join(s.bin_dir, "Sinestage.exe")),
         len(found[(RT_RCDATA, "FONT", INTRO_LANGUAGE)]), icon_bytes, len(info_of(found)))
     expect(clean.stdout.splitlines()[1:] == [parts], "parts line: %r, expected %r" % (clean.stdout, parts))
+
+    # A MOD goes in as the module toxm makes of it, with toxm's lines; its warnings
+    # count under --strict.
+    mod = os.path.join(corpus, "..", "mod", "music", "condom_corruption.mod")
+    toxm = subprocess.run([os.path.join(os.path.dirname(xm2wav), "toxm"), mod, s.path("mod.xm")],
+                          capture_output=True, text=True)
+    converted = s.sinebuild("--out", windows_path(s.path("mod.exe")), "--title", "MOD", "--music", windows_path(mod))
+    lines = toxm.stdout.splitlines()
+    expect(converted.returncode == 0 and len(lines) > 1 and converted.stdout.splitlines()[:len(lines)] == lines,
+           "conversion told %r, toxm %r" % (converted.stdout, toxm.stdout))
+    with open(s.path("mod.xm"), "rb") as f:
+        expect(resources(s.path("mod.exe")).get((RT_RCDATA, "MUSIC", INTRO_LANGUAGE)) == f.read(),
+               "the intro does not carry the converted module")
+    strict_mod = s.sinebuild("--out", windows_path(s.path("strict-mod.exe")), "--title", "MOD", "--music",
+                             windows_path(mod), "--strict")
+    expect(strict_mod.returncode == 1 and not os.path.exists(s.path("strict-mod.exe")),
+           "--strict with conversion warnings: exit %d" % strict_mod.returncode)
 
     for args in (["--bogus"], ["--out", out, "--scroll", "w"], ["--title", "T"], ["--out"]):
         bad = s.sinebuild(*args)
@@ -357,7 +374,7 @@ def main():
         if case == "resources":
             resources_case(s, corpus)
         elif case == "messages":
-            messages_case(s, corpus)
+            messages_case(s, xm2wav, corpus)
         elif case == "packer":
             packer_case(s, xm2wav, corpus, capture)
         elif case == "create":
