@@ -82,6 +82,13 @@ ConvertedModule FromXm(const uint8_t *bytes, size_t size) {
                     std::string(r.song.patterns.empty() && r.song.instruments.empty()
                                     ? "headers"
                                     : "patterns or instruments"));
+  if (r.outcome == XmReading::BeyondTrackers) {
+    // Left to the player's own reading, as without the converter.
+    ConvertedModule m;
+    m.xm.assign(reinterpret_cast<const char *>(bytes), size);
+    m.description = "XM " + VersionText(r.version) + " module, passed on as the player reads it";
+    return CheckedByPlayer(std::move(m));
+  }
   std::vector<std::string> warnings;
   if (r.missingSampleBytes)
     warnings.push_back("the file ends " + std::to_string(r.missingSampleBytes) +
