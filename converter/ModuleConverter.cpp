@@ -68,6 +68,16 @@ ConvertedModule FromSong(Song &song, std::string description, std::vector<std::s
   return CheckedByPlayer(std::move(m));
 }
 
+// The file itself, byte for byte.
+ConvertedModule PassedOn(const uint8_t *bytes, size_t size, std::string description,
+                         std::vector<std::string> warnings) {
+  ConvertedModule m;
+  m.xm.assign(reinterpret_cast<const char *>(bytes), size);
+  m.description = std::move(description);
+  m.warnings = std::move(warnings);
+  return CheckedByPlayer(std::move(m));
+}
+
 bool NeedsSampleReduction(const Song &song) {
   for (const SongInstrument &i : song.instruments)
     if (i.samples.size() > MaxInstrumentSamples)
@@ -82,21 +92,17 @@ ConvertedModule FromXm(const uint8_t *bytes, size_t size) {
                     std::string(r.song.patterns.empty() && r.song.instruments.empty()
                                     ? "headers"
                                     : "patterns or instruments"));
+  const std::string description = "XM " + VersionText(r.version) + " module";
+  if (r.outcome == XmReading::BeyondTrackers) // left to the player's own reading
+    return PassedOn(bytes, size, description + ", passed on as the player reads it", {});
   std::vector<std::string> warnings;
   if (r.missingSampleBytes)
     warnings.push_back("the file ends " + std::to_string(r.missingSampleBytes) +
                        " bytes before its sample data; the missing part is silent");
-  std::string description = "XM " + VersionText(r.version) + " module";
-  if (r.version == CurrentXmVersion && r.layoutChanges.empty() && !NeedsSampleReduction(r.song)) {
-    ConvertedModule m;
-    m.xm.assign(reinterpret_cast<const char *>(bytes), size);
-    m.description = description + ", already in the player's layout";
-    m.warnings = std::move(warnings);
-    return CheckedByPlayer(std::move(m));
-  }
-  if (!r.layoutChanges.empty())
-    description += " with " + JoinedChanges(r.layoutChanges);
-  return FromSong(r.song, description + Arrow + " 1.04", std::move(warnings));
+  if (r.version == CurrentXmVersion && r.layoutChanges.empty() && !NeedsSampleReduction(r.song))
+    return PassedOn(bytes, size, description + ", already in the player's layout", std::move(warnings));
+  const std::string changes = r.layoutChanges.empty() ? "" : " with " + JoinedChanges(r.layoutChanges);
+  return FromSong(r.song, description + changes + Arrow + " 1.04", std::move(warnings));
 }
 
 } // namespace

@@ -17,6 +17,7 @@ constexpr uint32_t PlayerPatternHeader = 9;
 constexpr uint32_t PlayerInstrumentHeader = 33 + InstrumentExtraBytes;
 constexpr size_t LongestPaddedSample = size_t(1) << 23;
 constexpr size_t MostPadding = size_t(1) << 26;
+constexpr uint16_t MaxChannels = 64, MaxPatterns = 256, MaxRows = 256;
 
 class TXmParse {
 public:
@@ -26,6 +27,8 @@ public:
     ReadHeader();
     if (in.WentPastEnd())
       return Fail();
+    if (out.song.channels == 0 || out.song.channels > MaxChannels || patternCount > MaxPatterns)
+      return void(out.outcome = XmReading::BeyondTrackers);
     if (out.version < CurrentVersion) {
       // Older layouts: all instrument and sample headers, then the patterns, then
       // all sample data.
@@ -38,7 +41,7 @@ public:
     }
     if (truncated)
       return Fail();
-    out.outcome = XmReading::Read;
+    out.outcome = beyondTrackers ? XmReading::BeyondTrackers : XmReading::Read;
   }
 
 private:
@@ -76,7 +79,7 @@ private:
   }
 
   void ReadPatterns() {
-    for (uint32_t i = 0; i < patternCount && !truncated; ++i)
+    for (uint32_t i = 0; i < patternCount && !truncated && !beyondTrackers; ++i)
       ReadPattern();
   }
 
@@ -89,6 +92,8 @@ private:
     const uint16_t packedSize = in.U16();
     if (in.WentPastEnd() || headerLength < 4)
       return void(truncated = true);
+    if (pattern.rows == 0 || pattern.rows > MaxRows)
+      return void(beyondTrackers = true);
     if (headerLength != PlayerPatternHeader)
       Note("pattern headers of " + std::to_string(headerLength) + " bytes");
     in.Seek(start + headerLength);
@@ -191,7 +196,7 @@ private:
   TByteReader in;
   XmReading &out;
   uint32_t patternCount = 0, instrumentCount = 0;
-  bool truncated = false;
+  bool truncated = false, beyondTrackers = false;
 };
 
 } // namespace

@@ -10,7 +10,10 @@
 // states, and notes where the player, which takes those parts at a fixed size,
 // would read something else.
 struct XmReading {
-  enum Outcome { Read, NotXm, Truncated } outcome = NotXm;
+  // BeyondTrackers: counts no tracker writes (channels outside 1..64, more than 256
+  // patterns, a pattern of 0 or more than 256 rows); only the player can say what
+  // it makes of them.
+  enum Outcome { Read, NotXm, Truncated, BeyondTrackers } outcome = NotXm;
   uint16_t version = 0;
   Song song;
   // Parts the player would misread, in words ("pattern headers of 8 bytes"); empty

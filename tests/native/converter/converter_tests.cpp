@@ -154,6 +154,9 @@ TEST(Converter, KeepsTheSixteenSamplesTheKeymapNamesMostOften) {
 TEST(Converter, NamesWhyAFileCannotBeUsed) {
   XmModuleSpec noRows;
   noRows.addPattern(0);
+  // More channels than a tracker writes: the player's own reading decides.
+  XmModuleSpec wide = layoutTestSong();
+  wide.channelCountField = 1000;
   std::string s3m(96, '\0'), it = "IMPM" + std::string(200, '\0');
   s3m.replace(44, 4, "SCRM");
   ModSpec mod;
@@ -169,6 +172,7 @@ TEST(Converter, NamesWhyAFileCannotBeUsed) {
       {s3m, "an S3M (Scream Tracker 3) module, which is not supported"},
       {it, "an IT (Impulse Tracker) module, which is not supported"},
       {writeXm(noRows), "the player cannot load it: a pattern has 0 rows or more than 256"},
+      {writeXm(wide), "the player cannot load it: it has 0 channels or more than 64"},
   };
   for (const auto &c : cases) {
     const ConvertedModule m = convert(c.bytes);
