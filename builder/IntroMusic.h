@@ -16,6 +16,6 @@ struct TIntroMusic {
 
 TIntroMusic MusicForIntro(const std::vector<uint8_t> &file);
 
-// What a conversion did, in toxm's words: "NAME: DESCRIPTION", then "NAME: warning:
-// ..." for each warning. None for a file that goes in as it is.
+// What a conversion did, in toxm's lines; none for a file that goes in as it is
+// without a warning.
 std::vector<std::string> ConversionLines(const std::string &name, const TIntroMusic &music);

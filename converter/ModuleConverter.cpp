@@ -119,3 +119,10 @@ ConvertedModule ConvertModule(const uint8_t *bytes, size_t size) {
     return Rejected("not a module: neither an XM nor a MOD file");
   return FromSong(mod.song, mod.description + Arrow, std::move(mod.warnings));
 }
+
+std::vector<std::string> ConversionReport(const std::string &name, const ConvertedModule &module) {
+  std::vector<std::string> lines{name + ": " + module.description};
+  for (const std::string &warning : module.warnings)
+    lines.push_back(name + ": warning: " + warning);
+  return lines;
+}

@@ -21,3 +21,7 @@ struct ConvertedModule {
 };
 
 ConvertedModule ConvertModule(const uint8_t *bytes, size_t size);
+
+// The lines that tell a user about a conversion of the file `name`: "NAME: DESCRIPTION",
+// then "NAME: warning: ..." for each warning.
+std::vector<std::string> ConversionReport(const std::string &name, const ConvertedModule &module);

@@ -47,13 +47,13 @@ inline std::string writeMod(ModSpec m) {
   std::string out = std::string("test module").append(9, '\0');
   for (size_t s = 0; s < 31; ++s) {
     const ModSampleSpec none;
-    const ModSampleSpec &spec = s < m.samples.size() ? m.samples[s] : none;
+    const ModSampleSpec &sample = s < m.samples.size() ? m.samples[s] : none;
     out += std::string("sample ").append(15, '\0');
-    put16be(out, uint32_t(spec.data.size() / 2));
-    out.push_back(char(spec.finetune & 0x0F));
-    out.push_back(char(spec.volume));
-    put16be(out, spec.loopStartWords);
-    put16be(out, spec.loopLengthWords);
+    put16be(out, uint32_t(sample.data.size() / 2));
+    out.push_back(char(sample.finetune & 0x0F));
+    out.push_back(char(sample.volume));
+    put16be(out, sample.loopStartWords);
+    put16be(out, sample.loopLengthWords);
   }
   out.push_back(char(m.orders.size()));
   out.push_back(char(127));

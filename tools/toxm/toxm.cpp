@@ -47,9 +47,7 @@ int main(int argc, char **argv) {
     return Fail(argv[1], m.rejection);
   if (!WriteWholeFile(argv[2], m.xm))
     return Fail(argv[2], "cannot write it");
-  const std::string name = BaseName(argv[1]);
-  std::printf("%s: %s\n", name.c_str(), m.description.c_str());
-  for (const std::string &w : m.warnings)
-    std::printf("%s: warning: %s\n", name.c_str(), w.c_str());
+  for (const std::string &line : ConversionReport(BaseName(argv[1]), m))
+    std::printf("%s\n", line.c_str());
   return 0;
 }
