@@ -35,3 +35,7 @@ XmTuning TuningForFinetune(int modFinetune) {
     --relative;
   return {int8_t(relative), int8_t(units)};
 }
+
+int AmigaPeriod(uint8_t note, int modFinetune) {
+  return int(std::lround(MiddlePeriod * std::exp2((MiddleNote - note) / 12.0 - modFinetune / 96.0)));
+}

@@ -13,3 +13,7 @@ struct XmTuning {
   int8_t finetune;
 };
 XmTuning TuningForFinetune(int modFinetune);
+
+// The period ProTracker plays an XM note at (PeriodToNote's inverse) with a sample of
+// this finetune.
+int AmigaPeriod(uint8_t note, int modFinetune);

@@ -14,10 +14,12 @@ public:
   size_t Size() const { return size; }
   bool WentPastEnd() const { return pastEnd; }
   size_t Remaining() const { return position < size ? size - position : 0; }
-  void Seek(size_t offset) { position = offset; }
-  void Skip(size_t count) { position += count; }
+  // Offsets come from the file: one past the end stands for any place beyond it, so
+  // that no sum of them can wrap around to a place inside.
+  void Seek(uint64_t offset) { position = offset < size ? size_t(offset) : size + 1; }
+  void Skip(uint64_t count) { Seek(uint64_t(position) + count); }
 
-  uint8_t U8() { return position < size ? bytes[position++] : (++position, pastEnd = true, 0); }
+  uint8_t U8() { return position < size ? bytes[position++] : (pastEnd = true, 0); }
   uint16_t U16() {
     const uint8_t low = U8();
     return uint16_t(low | U8() << 8);
@@ -38,7 +40,17 @@ public:
       out.replace(0, available, reinterpret_cast<const char *>(bytes + position), available);
     if (available < count)
       pastEnd = true;
-    position += count;
+    Skip(count);
+    return out;
+  }
+  // Those of the next `count` bytes that the range holds, and on past all of them.
+  std::string BytesThere(uint64_t count) {
+    const size_t available = Remaining() < count ? Remaining() : size_t(count);
+    std::string out =
+        available ? std::string(reinterpret_cast<const char *>(bytes + position), available) : "";
+    if (available < count)
+      pastEnd = true;
+    Skip(count);
     return out;
   }
   // A reader over the next `count` bytes (or what exists of them), for a part with

@@ -1,15 +1,25 @@
 #pragma once
 #include <cstdint>
 
-#include "SongModel.h"
+#include "ModFile.h"
 
-// MOD effects 0-F as the XM effects that play them the same way.
+// MOD effects as the XM effects that play them the same way.
+
+// The effect set a MOD was written for.
+enum class ModDialect : uint8_t {
+  ProTracker,           // 31 samples: ProTracker and the trackers that kept its effects
+  Soundtracker,         // 15 samples using any of B-F: every Fxx is a speed of 1 to 15
+  UltimateSoundtracker, // 15 samples using none of B-F: 1xy arpeggio, 2xy pitch bend, nothing else
+};
+
+// A 15-sample file using none of the later trackers' commands B-F was written for
+// the first one, as the reference players decide.
+ModDialect DialectOf(const ModFile &file);
 
 // What an XM cannot play of a MOD effect.
 enum ModEffectLoss : uint8_t {
   NothingLost,
   AmigaFilterLost, // E0x: the Amiga's low-pass filter
-  E8xLost,         // E8x: no meaning a MOD player agrees on
   InvertLoopLost,  // EFx: the loop inverted as it plays
   FinetuneLost,    // E5x: the player's E5y sets a sample's finetune to y 128ths for good
 };
@@ -19,8 +29,6 @@ struct MappedEffect {
   ModEffectLoss loss = NothingLost;
 };
 
-MappedEffect MapModEffect(uint8_t effect, uint8_t parameter);
-
-// ProTracker, breaking on a row that it also delays, enters the next pattern one
-// row after the break's target; the XM break names that row itself.
-void MatchDelayedBreaks(SongPattern &pattern, int channels);
+// F00 comes back as it is: ProTracker stops the song there, which takes a rewrite
+// of the song's end (see ModQuirks.h).
+MappedEffect MapModEffect(ModDialect dialect, uint8_t effect, uint8_t parameter);

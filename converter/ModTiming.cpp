@@ -1,8 +1,10 @@
 #include "ModTiming.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "SongWalk.h"
 #include "XmFormat.h"
 
 namespace {
@@ -11,52 +13,32 @@ constexpr uint8_t FirstBpm = 0x20;
 constexpr uint8_t SlowestSpeed = 0x1F;
 constexpr double SecondsPerTickAtOneBpm = 2.5;
 
-uint8_t DecimalRow(uint8_t parameter) { return uint8_t(10 * (parameter >> 4) + (parameter & 0x0F)); }
-
-struct Position {
-  size_t order = 0, row = 0;
-};
-
 } // namespace
 
 double SecondsOfOnePass(const Song &song, bool tempoAsSpeed) {
-  const size_t channels = song.channels;
-  std::vector<std::vector<bool>> played(song.songLength);
-  unsigned speed = 6, bpm = 125;
+  unsigned speed = song.tempo, bpm = song.bpm;
   double seconds = 0;
-  Position at;
-  while (at.order < song.songLength) {
-    const size_t pattern = song.orders[at.order];
-    if (pattern >= song.patterns.size())
-      break;
-    const SongPattern &p = song.patterns[pattern];
-    std::vector<bool> &rows = played[at.order];
-    rows.resize(p.rows, false);
-    if (at.row >= p.rows) // a break past the end enters at the top
-      at.row = 0;
-    if (rows[at.row])
-      break;
-    rows[at.row] = true;
+  for (const PlayedRow &played : RowsOfOnePass(song)) {
+    const SongCell *cells = RowCells(song.patterns[played.pattern], played.row, song.channels);
     unsigned delay = 0;
-    bool jump = false, brk = false;
-    Position next{at.order, at.row + 1};
-    for (size_t c = 0; c < channels; ++c) {
-      const SongCell &cell = p.cells[at.row * channels + c];
+    for (size_t c = 0; c < song.channels; ++c) {
+      const SongCell &cell = cells[c];
       if (cell.effect == XmEffect::SpeedOrTempo && cell.parameter)
         (cell.parameter < FirstBpm || tempoAsSpeed ? speed : bpm) = cell.parameter;
       else if (cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay)
         delay = cell.parameter & 0x0F;
-      else if (cell.effect == XmEffect::PositionJump)
-        jump = true, next = {cell.parameter, brk ? next.row : 0};
-      else if (cell.effect == XmEffect::PatternBreak)
-        brk = true, next = {jump ? next.order : at.order + 1, DecimalRow(cell.parameter)};
     }
     seconds += speed * (1 + delay) * SecondsPerTickAtOneBpm / bpm;
-    if (next.row >= p.rows && !jump && !brk)
-      next = {at.order + 1, 0};
-    at = next;
   }
   return seconds;
+}
+
+// A CIA timer of (240 - T) x 122 cycles of the PAL Amiga's 709379 Hz clock per tick.
+unsigned SoundtrackerBpm(uint8_t tempoByte) {
+  if (tempoByte == 0 || tempoByte == DefaultTempoByte || tempoByte >= 240)
+    return 0;
+  constexpr double CiaClock = 709379, CyclesPerStep = 122;
+  return unsigned(std::lround(CiaClock * SecondsPerTickAtOneBpm / (CyclesPerStep * (240 - tempoByte))));
 }
 
 namespace {

@@ -1,7 +1,13 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "SongModel.h"
+
+// The BPM a 15-sample file's tempo byte sets; 0 where it leaves the vertical
+// blank's 125 (0, the usual 120, and 240 or more).
+constexpr uint8_t DefaultTempoByte = 120;
+unsigned SoundtrackerBpm(uint8_t tempoByte);
 
 // How long one pass of a converted MOD lasts, from order 0 until the song ends or
 // comes back to a row it has played (pattern loops aside). Every Fxx of 32 and above

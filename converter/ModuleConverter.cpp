@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ModReader.h"
+#include "ModConversion.h"
 #include "SampleReduction.h"
 #include "SongArena.h"
+#include "Warnings.h"
 #include "Xm104Writer.h"
 #include "XmLoader.h"
 #include "XmReader.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr uint16_t CurrentXmVersion = 0x0104;
 constexpr char Arrow[] = " -> XM";
 
 ConvertedModule Rejected(std::string why) {
@@ -44,8 +44,20 @@ std::string JoinedChanges(const std::vector<std::string> &changes) {
   return text;
 }
 
+// Each byte of a module fills at most five bytes of the player's memory (a packed
+// empty cell); beyond that, and a little for the song's own records, the file names
+// more than it holds, such as many empty patterns of many rows.
+constexpr size_t MostMemoryPerFileByte = 8;
+constexpr size_t SongRecordsMemory = size_t(1) << 20;
+
+std::string Mebibytes(size_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MiB", double(bytes) / (1 << 20));
+  return text;
+}
+
 // The last word is the player's own loader: what it refuses, no intro could play.
-ConvertedModule CheckedByPlayer(ConvertedModule m) {
+ConvertedModule CheckedByPlayer(ConvertedModule m, size_t fileSize) {
   SongArena arena;
   ModuleSource source;
   openMemorySource(source, m.xm.data(), uint32_t(m.xm.size()));
@@ -53,11 +65,17 @@ ConvertedModule CheckedByPlayer(ConvertedModule m) {
     return Rejected(
         "the player cannot load it: " +
         explainRejection(why, reinterpret_cast<const uint8_t *>(m.xm.data()), uint32_t(m.xm.size())));
+  const size_t need = arena.bytesInUse();
+  if (need > SongRecordsMemory + MostMemoryPerFileByte * fileSize)
+    m.warnings.push_back("the intro needs " + Mebibytes(need) +
+                         " of memory to hold this music, far more than a file of " +
+                         std::to_string(fileSize) + " bytes can fill");
   m.ok = true;
   return m;
 }
 
-ConvertedModule FromSong(Song &song, std::string description, std::vector<std::string> warnings) {
+ConvertedModule FromSong(Song &song, size_t fileSize, std::string description,
+                         std::vector<std::string> warnings) {
   ReduceInstrumentSamples(song, warnings);
   ConvertedModule m;
   m.xm = WriteXm104(song);
@@ -65,7 +83,7 @@ ConvertedModule FromSong(Song &song, std::string description, std::vector<std::s
     return Rejected("a pattern holds more than an XM pattern can store");
   m.description = std::move(description);
   m.warnings = std::move(warnings);
-  return CheckedByPlayer(std::move(m));
+  return CheckedByPlayer(std::move(m), fileSize);
 }
 
 // The file itself, byte for byte.
@@ -75,18 +93,20 @@ ConvertedModule PassedOn(const uint8_t *bytes, size_t size, std::string descript
   m.xm.assign(reinterpret_cast<const char *>(bytes), size);
   m.description = std::move(description);
   m.warnings = std::move(warnings);
-  return CheckedByPlayer(std::move(m));
+  return CheckedByPlayer(std::move(m), size);
 }
 
 bool NeedsSampleReduction(const Song &song) {
   for (const SongInstrument &i : song.instruments)
-    if (i.samples.size() > MaxInstrumentSamples)
+    if (i.samples.size() > XmMaxInstrumentSamples)
       return true;
   return false;
 }
 
 ConvertedModule FromXm(const uint8_t *bytes, size_t size) {
   XmReading r = ReadXm(bytes, size);
+  if (r.outcome == XmReading::Refused)
+    return Rejected("the player cannot load it: " + r.refusal);
   if (r.outcome == XmReading::Truncated)
     return Rejected("a truncated XM module: the file ends inside its " +
                     std::string(r.song.patterns.empty() && r.song.instruments.empty()
@@ -97,12 +117,12 @@ ConvertedModule FromXm(const uint8_t *bytes, size_t size) {
     return PassedOn(bytes, size, description + ", passed on as the player reads it", {});
   std::vector<std::string> warnings;
   if (r.missingSampleBytes)
-    warnings.push_back("the file ends " + std::to_string(r.missingSampleBytes) +
-                       " bytes before its sample data; the missing part is silent");
-  if (r.version == CurrentXmVersion && r.layoutChanges.empty() && !NeedsSampleReduction(r.song))
+    warnings.push_back(SamplesCutShort(r.missingSampleBytes));
+  if (r.version == XmCurrentVersion && r.layoutChanges.empty() && !r.missingSampleBytes &&
+      !NeedsSampleReduction(r.song))
     return PassedOn(bytes, size, description + ", already in the player's layout", std::move(warnings));
   const std::string changes = r.layoutChanges.empty() ? "" : " with " + JoinedChanges(r.layoutChanges);
-  return FromSong(r.song, description + changes + Arrow + " 1.04", std::move(warnings));
+  return FromSong(r.song, size, description + changes + Arrow + " 1.04", std::move(warnings));
 }
 
 } // namespace
@@ -113,11 +133,15 @@ ConvertedModule ConvertModule(const uint8_t *bytes, size_t size) {
   if (const char *format = UnsupportedFormat(bytes, size))
     return Rejected(std::string(format) + ", which is not supported: only XM and MOD modules are");
   ModReading mod = ReadMod(bytes, size);
-  if (mod.outcome == ModReading::Truncated)
-    return Rejected("a truncated MOD module: the file ends inside its patterns");
-  if (mod.outcome == ModReading::NotMod)
-    return Rejected("not a module: neither an XM nor a MOD file");
-  return FromSong(mod.song, mod.description + Arrow, std::move(mod.warnings));
+  switch (mod.outcome) {
+  case ModReading::Truncated: return Rejected("a truncated MOD module: the file ends inside its patterns");
+  case ModReading::NotMod: return Rejected("not a module: neither an XM nor a MOD file");
+  case ModReading::UnknownTag:
+    return Rejected("a MOD with the tag \"" + mod.tag + "\", which names no layout this program knows");
+  case ModReading::BadSongLength: return Rejected("a MOD whose song length is 0 or more than 128 orders");
+  case ModReading::Read: break;
+  }
+  return FromSong(mod.song, size, mod.description + Arrow, std::move(mod.warnings));
 }
 
 std::vector<std::string> ConversionReport(const std::string &name, const ConvertedModule &module) {

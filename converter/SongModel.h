@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "XmFormat.h"
+
 // A module between reading and writing: what an XM 1.04 file holds, with sample
 // headers and data kept as the file stores them, so XM to XM stays lossless.
 
@@ -15,19 +17,15 @@ struct SongPattern {
   std::vector<SongCell> cells; // rows x channels, row by row
 };
 
-constexpr size_t SampleHeaderBytes = 40;
-constexpr size_t InstrumentExtraBytes = 208; // keymap, envelopes, vibrato, fadeout
-constexpr size_t KeymapNotes = 96;
-
 struct SongSample {
-  std::string header; // SampleHeaderBytes, as an XM 1.04 file stores it
+  std::string header; // XmSampleHeaderBytes, as an XM 1.04 file stores it
   std::string data;   // the stored (delta-coded) data
 };
 
 struct SongInstrument {
   std::string name = std::string(22, '\0');
   uint8_t type = 0;
-  std::string extra = std::string(InstrumentExtraBytes, '\0'); // starts with the keymap
+  std::string extra = std::string(XmInstrumentBodyBytes, '\0'); // starts with the keymap
   std::vector<SongSample> samples;
 };
 
@@ -39,9 +37,3 @@ struct Song {
   std::vector<SongPattern> patterns;
   std::vector<SongInstrument> instruments;
 };
-
-// Stored sample bytes for a 16-bit header field value `length` and the header's
-// reserved byte (0xAD: 4-bit deltas behind a 16-byte table).
-inline size_t StoredSampleBytes(uint32_t length, uint8_t reserved) {
-  return reserved == 0xAD ? 16 + (size_t(length) + 1) / 2 : length;
-}

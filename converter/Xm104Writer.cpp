@@ -5,9 +5,6 @@
 namespace {
 
 constexpr uint32_t HeaderSize = 276;
-constexpr uint32_t PatternHeaderSize = 9;
-constexpr uint32_t InstrumentHeaderSize = 263;
-constexpr uint32_t EmptyInstrumentHeaderSize = 33;
 
 // Mask-byte packing; an empty cell is one byte.
 std::string PackCells(const SongPattern &pattern) {
@@ -30,7 +27,7 @@ bool PutPattern(std::string &out, const SongPattern &pattern) {
   const std::string data = PackCells(pattern);
   if (data.size() > 0xFFFF)
     return false;
-  Put32(out, PatternHeaderSize);
+  Put32(out, XmPatternHeaderBytes);
   Put8(out, 0);
   Put16(out, pattern.rows);
   Put16(out, uint32_t(data.size()));
@@ -40,15 +37,15 @@ bool PutPattern(std::string &out, const SongPattern &pattern) {
 
 void PutInstrument(std::string &out, const SongInstrument &instrument) {
   const bool hasSamples = !instrument.samples.empty();
-  Put32(out, hasSamples ? InstrumentHeaderSize : EmptyInstrumentHeaderSize);
+  Put32(out, hasSamples ? XmInstrumentHeaderBytes : XmInstrumentHeadBytes);
   out += instrument.name;
   Put8(out, instrument.type);
   Put16(out, uint32_t(instrument.samples.size()));
-  Put32(out, uint32_t(SampleHeaderBytes));
+  Put32(out, XmSampleHeaderBytes);
   if (!hasSamples)
     return;
   out += instrument.extra;
-  out.append(InstrumentHeaderSize - 33 - InstrumentExtraBytes, '\0');
+  out.append(XmInstrumentHeaderBytes - XmInstrumentHeadBytes - XmInstrumentBodyBytes, '\0');
   for (const SongSample &s : instrument.samples)
     out += s.header;
   for (const SongSample &s : instrument.samples)
@@ -62,7 +59,7 @@ std::string WriteXm104(const Song &song) {
   out += song.name;
   Put8(out, 0x1A);
   out += song.tracker;
-  Put16(out, 0x0104);
+  Put16(out, XmCurrentVersion);
   Put32(out, HeaderSize);
   Put16(out, song.songLength);
   Put16(out, song.restartPosition);

@@ -10,14 +10,44 @@ namespace {
 
 constexpr char Signature[] = "extended module: ";
 constexpr size_t SignatureBytes = sizeof Signature - 1;
-constexpr uint16_t CurrentVersion = 0x0104;
 // The version whose pattern headers store rows - 1 in one byte.
 constexpr uint16_t ByteRowsVersion = 0x0102;
-constexpr uint32_t PlayerPatternHeader = 9;
-constexpr uint32_t PlayerInstrumentHeader = 33 + InstrumentExtraBytes;
-constexpr size_t LongestPaddedSample = size_t(1) << 23;
-constexpr size_t MostPadding = size_t(1) << 26;
+constexpr uint32_t PlayerInstrumentHeader = XmInstrumentHeadBytes + XmInstrumentBodyBytes;
 constexpr uint16_t MaxChannels = 64, MaxPatterns = 256, MaxRows = 256;
+// The player counts instruments in one byte; no tracker gives an instrument more
+// samples than this either, and each costs memory before its header is read.
+constexpr uint32_t MaxInstruments = 255, MaxSamplesPerInstrument = 255;
+constexpr uint8_t SixteenBitType = 0x10;
+constexpr uint8_t PackedDeltas = 0xAD;
+
+uint32_t HeaderField32(const std::string &header, size_t at) {
+  const auto *h = reinterpret_cast<const uint8_t *>(header.data() + at);
+  return uint32_t(h[0] | h[1] << 8 | h[2] << 16 | uint32_t(h[3]) << 24);
+}
+
+void SetHeaderField32(std::string &header, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i)
+    header[at + size_t(i)] = char(value >> (8 * i) & 0xFF);
+}
+
+// A sample whose stored data is `kept` bytes (of what its header says), its length
+// and loop brought within them.
+void ShortenSample(SongSample &sample, size_t kept) {
+  const bool packed = uint8_t(sample.header[17]) == PackedDeltas;
+  uint32_t length = uint32_t(kept);
+  if (packed) // a 16-byte table, then two frames a byte
+    length = kept > 16 ? uint32_t(2 * (kept - 16)) : 0;
+  if (packed && length == 0) { // without its table
+    sample.header[17] = 0;
+    kept = 0;
+  }
+  const uint32_t loopStart = std::min(HeaderField32(sample.header, 4), length);
+  const uint32_t loopLength = std::min(HeaderField32(sample.header, 8), length - loopStart);
+  SetHeaderField32(sample.header, 0, length);
+  SetHeaderField32(sample.header, 4, loopStart);
+  SetHeaderField32(sample.header, 8, loopLength);
+  sample.data.resize(kept);
+}
 
 class TXmParse {
 public:
@@ -29,7 +59,10 @@ public:
       return Fail();
     if (out.song.channels == 0 || out.song.channels > MaxChannels || patternCount > MaxPatterns)
       return void(out.outcome = XmReading::BeyondTrackers);
-    if (out.version < CurrentVersion) {
+    if (instrumentCount > MaxInstruments)
+      return Refuse("it has " + std::to_string(instrumentCount) + " instruments; the player counts at most " +
+                    std::to_string(MaxInstruments));
+    if (out.version < XmCurrentVersion) {
       // Older layouts: all instrument and sample headers, then the patterns, then
       // all sample data.
       ReadInstrumentHeaders();
@@ -39,6 +72,8 @@ public:
       ReadPatterns();
       ReadInstrumentsWithData();
     }
+    if (!out.refusal.empty())
+      return;
     if (truncated)
       return Fail();
     out.outcome = beyondTrackers ? XmReading::BeyondTrackers : XmReading::Read;
@@ -46,6 +81,11 @@ public:
 
 private:
   void Fail() { out.outcome = XmReading::Truncated; }
+  void Refuse(std::string why) {
+    out.outcome = XmReading::Refused;
+    out.refusal = std::move(why);
+    truncated = true; // reads no further
+  }
 
   void Note(std::string change) {
     if (std::find(out.layoutChanges.begin(), out.layoutChanges.end(), change) == out.layoutChanges.end())
@@ -75,7 +115,7 @@ private:
     // pattern bytes into the orders it plays.
     if (orderBytes < song.songLength)
       Note("a header of " + std::to_string(headerSize) + " bytes");
-    in.Seek(60 + size_t(headerSize));
+    in.Seek(60 + uint64_t(headerSize));
   }
 
   void ReadPatterns() {
@@ -94,9 +134,9 @@ private:
       return void(truncated = true);
     if (pattern.rows == 0 || pattern.rows > MaxRows)
       return void(beyondTrackers = true);
-    if (headerLength != PlayerPatternHeader)
+    if (headerLength != XmPatternHeaderBytes)
       Note("pattern headers of " + std::to_string(headerLength) + " bytes");
-    in.Seek(start + headerLength);
+    in.Seek(start + uint64_t(headerLength));
     if (in.Remaining() < packedSize)
       return void(truncated = true);
     TByteReader data = in.Part(packedSize);
@@ -157,20 +197,23 @@ private:
     instrument.type = header.U8();
     const uint16_t sampleCount = header.U16();
     const uint32_t sampleHeaderSize = header.U32();
+    if (sampleCount > MaxSamplesPerInstrument)
+      return Refuse("instrument " + std::to_string(out.song.instruments.size() + 1) + " claims " +
+                    std::to_string(sampleCount) + " samples, more than any tracker writes");
     if (sampleCount > 0) {
-      instrument.extra = header.Bytes(InstrumentExtraBytes);
+      instrument.extra = header.Bytes(XmInstrumentBodyBytes);
       if (size < PlayerInstrumentHeader)
         Note("instrument headers of " + std::to_string(size) + " bytes");
-      if (sampleHeaderSize != SampleHeaderBytes)
+      if (sampleHeaderSize != XmSampleHeaderBytes)
         Note("sample headers of " + std::to_string(sampleHeaderSize) + " bytes");
     }
-    in.Seek(start + size);
+    in.Seek(start + uint64_t(size));
     for (uint16_t s = 0; s < sampleCount; ++s) {
       const size_t headerStart = in.Position();
       SongSample sample;
-      sample.header = in.Bytes(std::min<size_t>(sampleHeaderSize, SampleHeaderBytes));
-      sample.header.resize(SampleHeaderBytes, '\0');
-      in.Seek(headerStart + sampleHeaderSize);
+      sample.header = in.Bytes(std::min<size_t>(sampleHeaderSize, XmSampleHeaderBytes));
+      sample.header.resize(XmSampleHeaderBytes, '\0');
+      in.Seek(headerStart + uint64_t(sampleHeaderSize));
       instrument.samples.push_back(std::move(sample));
     }
     if (in.WentPastEnd())
@@ -178,18 +221,25 @@ private:
     out.song.instruments.push_back(std::move(instrument));
   }
 
+  // Trackers and the reference players keep what the file holds of a sample and
+  // shorten the sample to it.
   void ReadSampleData(SongInstrument &instrument) {
     for (SongSample &sample : instrument.samples) {
-      const uint8_t *h = reinterpret_cast<const uint8_t *>(sample.header.data());
-      const uint32_t length = uint32_t(h[0] | h[1] << 8 | h[2] << 16 | uint32_t(h[3]) << 24);
-      const size_t bytes = StoredSampleBytes(length, h[17]);
-      const size_t present = std::min(bytes, in.Remaining());
-      out.missingSampleBytes += bytes - present;
-      // A missing end is silence. A length past what the player takes is left short
-      // for the player's own check to refuse, and so is everything once the silence
-      // would grow past any real module.
-      const bool pad = bytes < LongestPaddedSample && out.missingSampleBytes < MostPadding;
-      sample.data = in.Bytes(pad ? bytes : present);
+      const uint32_t length = HeaderField32(sample.header, 0);
+      const uint8_t packing = uint8_t(sample.header[17]);
+      const uint64_t bytes = packing == PackedDeltas ? 16 + (uint64_t(length) + 1) / 2 : length;
+      sample.data = in.BytesThere(bytes);
+      out.missingSampleBytes += bytes - sample.data.size();
+      size_t kept = sample.data.size();
+      // The player takes a 16-bit sample's length in whole frames; the odd byte
+      // would start every later sample one byte early.
+      const bool sixteenBit = (uint8_t(sample.header[14]) & SixteenBitType) && packing != PackedDeltas;
+      if (sixteenBit && bytes % 2 == 1)
+        Note("16-bit samples of an odd byte count");
+      if (sixteenBit)
+        kept &= ~size_t(1);
+      if (kept < bytes)
+        ShortenSample(sample, kept);
     }
   }
 

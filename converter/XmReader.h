@@ -13,13 +13,15 @@ struct XmReading {
   // BeyondTrackers: counts no tracker writes (channels outside 1..64, more than 256
   // patterns, a pattern of 0 or more than 256 rows); only the player can say what
   // it makes of them.
-  enum Outcome { Read, NotXm, Truncated, BeyondTrackers } outcome = NotXm;
+  // Refused: counts the player cannot take, in `refusal`.
+  enum Outcome { Read, NotXm, Truncated, BeyondTrackers, Refused } outcome = NotXm;
   uint16_t version = 0;
   Song song;
   // Parts the player would misread, in words ("pattern headers of 8 bytes"); empty
   // when the player reads the file as the tracker does.
   std::vector<std::string> layoutChanges;
-  size_t missingSampleBytes = 0; // sample data the file stops before
+  uint64_t missingSampleBytes = 0; // sample data the file stops before; those samples are shortened
+  std::string refusal;
 };
 
 XmReading ReadXm(const uint8_t *bytes, size_t size);

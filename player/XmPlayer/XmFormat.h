@@ -4,6 +4,21 @@
 // The numbers of the XM format as the replay reads them, and the fixed-point units
 // the replay and the mixer share.
 
+// The file layout the loader reads, which the converter writes: a 1.04 file with
+// 9-byte pattern headers, instrument headers of 33 bytes before the 208-byte body
+// (keymap, envelopes, vibrato, fadeout) of an instrument with samples, and 40-byte
+// sample headers.
+constexpr uint16_t XmCurrentVersion = 0x0104;
+constexpr uint32_t XmPatternHeaderBytes = 9;
+constexpr uint32_t XmInstrumentHeadBytes = 33;
+constexpr uint32_t XmInstrumentBodyBytes = 208;
+constexpr uint32_t XmInstrumentHeaderBytes = XmInstrumentHeadBytes + 22 + XmInstrumentBodyBytes;
+constexpr uint32_t XmSampleHeaderBytes = 40;
+constexpr uint32_t XmKeymapNotes = 96;
+// The most samples an instrument may have, and the longest sample, in frames.
+constexpr uint32_t XmMaxInstrumentSamples = 16;
+constexpr uint32_t XmMaxSampleFrames = 1u << 22;
+
 // Effect column commands; letters past F count on from 16 (G is 16, X is 33).
 namespace XmEffect {
 constexpr uint8_t Arpeggio = 0x0;
@@ -22,13 +37,13 @@ constexpr uint8_t SetVolume = 0xC;
 constexpr uint8_t PatternBreak = 0xD;
 constexpr uint8_t Extended = 0xE;
 constexpr uint8_t SpeedOrTempo = 0xF;
-constexpr uint8_t SetGlobalVolume = 16;    // G
-constexpr uint8_t GlobalVolumeSlide = 17;  // H
-constexpr uint8_t KeyOff = 20;             // K
-constexpr uint8_t EnvelopePosition = 21;   // L
-constexpr uint8_t PanningSlide = 25;       // P
-constexpr uint8_t MultiRetrigger = 27;     // R
-constexpr uint8_t Tremor = 29;             // T
+constexpr uint8_t SetGlobalVolume = 16;     // G
+constexpr uint8_t GlobalVolumeSlide = 17;   // H
+constexpr uint8_t KeyOff = 20;              // K
+constexpr uint8_t EnvelopePosition = 21;    // L
+constexpr uint8_t PanningSlide = 25;        // P
+constexpr uint8_t MultiRetrigger = 27;      // R
+constexpr uint8_t Tremor = 29;              // T
 constexpr uint8_t ExtraFinePortamento = 33; // X
 constexpr uint8_t LastKnown = 33;
 } // namespace XmEffect

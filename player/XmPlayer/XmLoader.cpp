@@ -8,11 +8,8 @@
 
 namespace {
 
-constexpr uint32_t MaxSampleHeaderBytes = 40;
-constexpr uint32_t InstrumentHeadBytes = 33;
-constexpr uint32_t InstrumentBodyBytes = 208;
-constexpr uint32_t SampleHeaderBytes = offsetof(XmSample, data);
-static_assert(offsetof(XmInstrument, fadeout) + 2 - offsetof(XmInstrument, keymap) == InstrumentBodyBytes,
+constexpr uint32_t SampleRecordBytes = offsetof(XmSample, data);
+static_assert(offsetof(XmInstrument, fadeout) + 2 - offsetof(XmInstrument, keymap) == XmInstrumentBodyBytes,
               "the instrument body is read as it stands in the file");
 
 uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
@@ -141,15 +138,15 @@ XmRejection Loader::fillUnstoredPatterns() {
 // The sample header's sizes are in bytes; the loop is brought inside the sample so
 // that the mixer and the guard value never reach beyond the data.
 XmRejection Loader::readSampleHeader(uint32_t headerSize, XmSample *&sample) {
-  uint8_t header[MaxSampleHeaderBytes] = {};
+  uint8_t header[XmSampleHeaderBytes] = {};
   readSource(source, header, headerSize);
   const uint8_t type = header[14];
   const uint32_t shift = (type >> 4) & 1;
   const uint32_t length = le32(header) >> shift;
-  if (length >= MaxSampleFrames)
+  if (length >= XmMaxSampleFrames)
     return XmSampleTooLong;
   sample = static_cast<XmSample *>(
-      allocateFromSong(heap, SampleHeaderBytes + 2 * (size_t(length) + SampleSpareValues)));
+      allocateFromSong(heap, SampleRecordBytes + 2 * (size_t(length) + SampleSpareValues)));
   if (!sample)
     return XmOutOfMemory;
   sample->length = length;
@@ -233,19 +230,19 @@ void Loader::readSampleData(XmSample &sample) {
 // An instrument without samples keeps an all-zero body; its header size may be
 // shorter than what was read, which moves the position back.
 XmRejection Loader::readInstrument(XmInstrument &instrument) {
-  uint8_t head[InstrumentHeadBytes] = {};
+  uint8_t head[XmInstrumentHeadBytes] = {};
   readSource(source, head, sizeof head);
   const uint32_t size = le32(head);
   const uint32_t sampleCount = head[27];
   const uint32_t sampleHeaderSize = le32(head + 29);
-  int64_t skip = int64_t(size) - InstrumentHeadBytes;
+  int64_t skip = int64_t(size) - XmInstrumentHeadBytes;
   if (sampleCount > 0) {
-    if (sampleCount > 16)
+    if (sampleCount > XmMaxInstrumentSamples)
       return XmTooManySamples;
-    if (sampleHeaderSize > MaxSampleHeaderBytes)
+    if (sampleHeaderSize > XmSampleHeaderBytes)
       return XmSampleHeaderTooLarge;
-    readSource(source, instrument.keymap, InstrumentBodyBytes);
-    skip -= InstrumentBodyBytes;
+    readSource(source, instrument.keymap, XmInstrumentBodyBytes);
+    skip -= XmInstrumentBodyBytes;
   }
   seekSource(source, skip, true);
   instrument.fadeout = uint16_t(instrument.fadeout * 2);

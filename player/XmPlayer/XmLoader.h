@@ -1,6 +1,7 @@
 #pragma once
 #include "ModuleSource.h"
 #include "SongHeap.h"
+#include "XmFormat.h"
 
 // Which of the loader's limits a module breaks; the tools name it to the user.
 enum XmRejection : uint8_t {
@@ -11,7 +12,7 @@ enum XmRejection : uint8_t {
   XmBadPatternRows,       // a pattern of 0 rows or more than 256
   XmTooManySamples,       // an instrument with more than 16 samples
   XmSampleHeaderTooLarge, // sample headers of more than 40 bytes
-  XmSampleTooLong,        // a sample of MaxSampleFrames frames or more
+  XmSampleTooLong,        // a sample of XmMaxSampleFrames frames or more
   XmOutOfMemory,
 };
 
@@ -23,6 +24,3 @@ XmRejection loadModule(ModuleSource &source, const SongHeap &heap);
 inline bool loadSong(ModuleSource &source, const SongHeap &heap) {
   return loadModule(source, heap) == XmAccepted;
 }
-
-// Longest sample the loader accepts, in frames.
-constexpr uint32_t MaxSampleFrames = 1u << 22;

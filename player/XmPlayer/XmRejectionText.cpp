@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "XmFormat.h"
+
 namespace {
 constexpr char Signature[] = "Extended Module: ";
 constexpr uint32_t VersionOffset = 58;
-constexpr uint16_t CurrentVersion = 0x0104;
 
 const char *limitBroken(XmRejection why) {
   switch (why) {
@@ -28,7 +29,7 @@ uint16_t olderXmVersion(const uint8_t *bytes, uint32_t size) {
   if (size < VersionOffset + 2 || std::memcmp(bytes, Signature, sizeof Signature - 1) != 0)
     return 0;
   const uint16_t version = uint16_t(bytes[VersionOffset] | bytes[VersionOffset + 1] << 8);
-  return version < CurrentVersion ? version : 0;
+  return version < XmCurrentVersion ? version : 0;
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 
 #include "ConverterFixture.h"
 #include "ModWriter.h"
+#include "XmFormat.h"
 #include "XmReplay.h"
 #include "XmState.h"
 
@@ -133,8 +134,8 @@ TEST(ConvertedMod, EffectsKeepTheirMeaningWhereXmDiffers) {
   std::string warnings;
   for (const std::string &w : converted.warnings)
     warnings += w + "\n";
-  for (const char *dropped : {"E0x (the Amiga filter) dropped", "E8x dropped", "EFx (invert loop) dropped",
-                              "E5x (set finetune) dropped"})
+  for (const char *dropped :
+       {"E0x (the Amiga filter) dropped", "EFx (invert loop) dropped", "E5x (set finetune) dropped"})
     EXPECT_NE(warnings.find(dropped), std::string::npos) << warnings;
 
   LoadedSong loaded(converted.xm);
@@ -152,17 +153,20 @@ TEST(ConvertedMod, EffectsKeepTheirMeaningWhereXmDiffers) {
       << "the sample keeps its tuning after an E5x";
 }
 
-TEST(ConvertedMod, ABreakOnADelayedRowEntersTheRowAfterItsTarget) {
-  ModSpec m;
-  m.orders = {0, 1};
-  m.cell(0, 0, 0) = {0, 0, 0xE, 0xE1};
-  m.cell(0, 0, 1) = {0, 0, 0xD, 0x10};
-  m.cell(1, 0, 0) = {};
-  const auto loaded = convertAndLoad(writeMod(m));
-  while (song.order == 0 && runTick()) {
+// ProTracker, breaking or jumping on a row it also delays, enters the target one row on.
+TEST(ConvertedMod, ABreakOrJumpOnADelayedRowEntersTheRowAfterItsTarget) {
+  for (const uint8_t effect : {0xD, 0xB}) {
+    ModSpec m;
+    m.orders = {0, 1, 0};
+    m.cell(0, 0, 3) = {0, 0, 0xE, 0xE1};
+    m.cell(0, 0, 1) = {0, 0, effect, uint8_t(effect == 0xD ? 0x10 : 0x01)};
+    m.cell(1, 0, 0) = {};
+    const auto loaded = convertAndLoad(writeMod(m));
+    while (song.order == 0 && runTick()) {
+    }
+    EXPECT_EQ(song.order, 1);
+    EXPECT_EQ(song.row, effect == 0xD ? 11 : 1) << std::hex << int(effect);
   }
-  EXPECT_EQ(song.order, 1);
-  EXPECT_EQ(song.row, 11);
 }
 
 // F20 is BPM 32, unless the song would then last over ten minutes and is shorter with
@@ -184,6 +188,96 @@ TEST(ConvertedMod, TempoCommandsAreBpmUnlessTheSongWasTimedByTheVerticalBlank) {
     EXPECT_EQ(song.speed, 31);
     EXPECT_EQ(converted.warnings.size(), vblank ? 1u : 0u);
   }
+  // Read as a speed, F60 is slower than XM's 31: the row lasts as long at a lower BPM
+  // with a pattern delay, 96 ticks of the vertical blank.
+  ModSpec m;
+  m.orders.assign(5, 0);
+  m.cell(0, 0, 0) = {0, 0, 0xF, 0x20};
+  m.cell(0, 0, 1) = {0, 0, 0xF, 0x1F};
+  m.cell(0, 63, 0) = {0, 0, 0xF, 0x60};
+  const auto loaded = convertAndLoad(writeMod(m));
+  uint32_t frames = 0;
+  while (runTick() && song.order == 0)
+    if (song.row == 63)
+      frames += song.samplesPerTick;
+  EXPECT_NEAR(frames, 96.0 * FramesPerTick, 0.01 * 96 * FramesPerTick);
+}
+
+// The first trackers: only a looped sample's loop plays, its start counted in bytes;
+// the byte after the song length is the tempo; 1xy is an arpeggio and 2xy bends the
+// pitch, and nothing else is a command. Once B-F appear, Fxx is a speed of 1 to 15.
+TEST(ConvertedMod, SoundtrackerFilesPlayAsTheirTrackers) {
+  ModSpec m;
+  m.sampleSlots = 15;
+  m.restartByte = 100; // a CIA timer of 140 x 122 cycles: BPM 103.8
+  ModSampleSpec twoParts = sineSample(0);
+  twoParts.data.insert(twoParts.data.begin(), 40, 100);
+  twoParts.loopStartField = 40;
+  m.samples = {twoParts};
+  m.cell(0, 0, 0) = {428, 1, 0x1, 0x37};
+  m.cell(0, 1, 0) = {0, 0, 0x2, 0x03};
+  m.cell(0, 2, 0) = {0, 0, 0x2, 0x30};
+  m.cell(0, 3, 0) = {0, 0, 0xA, 0x01};
+  ConvertedModule converted = convert(writeMod(m));
+  ASSERT_TRUE(converted.ok) << converted.rejection;
+  EXPECT_EQ(converted.description, "4-channel Ultimate Soundtracker module, 15 samples -> XM");
+  {
+    LoadedSong loaded(converted.xm);
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(song.defaultBpm, 104);
+    const XmSample &sample = *song.instruments[0].samples[0];
+    EXPECT_EQ(sample.length, uint32_t(CycleBytes));
+    EXPECT_EQ(sample.loopStart, 0u);
+    EXPECT_EQ(sample.data[8], sineSample(0).data[8] << 8) << "the loop's own bytes";
+    const XmCell *cells = song.patterns[0].cells;
+    const uint8_t expected[4][2] = {
+        {XmEffect::Arpeggio, 0x37}, {XmEffect::PortamentoUp, 3}, {XmEffect::PortamentoDown, 3}, {0, 0}};
+    for (int row = 0; row < 4; ++row) {
+      EXPECT_EQ(cells[row * 4].effect, expected[row][0]) << "row " << row;
+      EXPECT_EQ(cells[row * 4].parameter, expected[row][1]) << "row " << row;
+    }
+  }
+  m.cell(0, 4, 1) = {0, 0, 0xF, 0x1F};
+  m.cell(0, 5, 1) = {0, 0, 0xF, 0x20};
+  converted = convert(writeMod(m));
+  EXPECT_EQ(converted.description, "4-channel Soundtracker module, 15 samples -> XM");
+  LoadedSong loaded(converted.xm);
+  ASSERT_TRUE(loaded.loaded);
+  const XmCell *cells = song.patterns[0].cells;
+  EXPECT_EQ(cells[0].effect, XmEffect::PortamentoUp);
+  EXPECT_EQ(cells[4 * 4 + 1].parameter, 0x0F);
+  EXPECT_EQ(cells[5 * 4 + 1].effect, 0) << "F20 sets no speed";
+}
+
+// Commands that ProTracker plays otherwise than the same ones in XM.
+TEST(ConvertedMod, ProTrackerCommandsKeepTheirMeaning) {
+  ModSpec m = slowSong();
+  m.cell(0, 0, 0) = {428, 1, 0xE, 0x10};
+  m.cell(0, 1, 0) = {0, 0, 0xE, 0x20};
+  m.cell(0, 2, 0) = {0, 0, 0xE, 0xA0};
+  m.cell(0, 3, 0) = {0, 0, 0xE, 0xB0};
+  m.cell(0, 4, 0) = {428, 1, 0xE, 0xD0}; // plays at once
+  m.cell(0, 5, 0) = {428, 1, 0xE, 0xC0}; // cut as it starts
+  m.cell(0, 6, 0) = {0, 0, 0x8, 0xFF};   // panning that the next note keeps
+  m.cell(0, 7, 0) = {428, 1, 0, 0};
+  m.cell(0, 8, 1) = {170, 9, 0x1, 0x08}; // F-3: 57 periods above the limit of 113, 30 ticks
+  m.cell(0, 9, 1) = {113, 9, 0xE, 0x1F}; // B-3: none
+  m.cell(0, 12, 2) = {0, 0, 0xF, 0x00};  // the end
+  const auto loaded = convertAndLoad(writeMod(m));
+  const XmCell *cells = song.patterns[0].cells;
+  for (int row = 0; row < 5; ++row)
+    EXPECT_EQ(cells[row * 4].effect | cells[row * 4].parameter, 0) << "row " << row;
+  EXPECT_EQ(cells[5 * 4].effect, XmEffect::SetVolume);
+  EXPECT_EQ(cells[5 * 4].parameter, 0);
+  EXPECT_EQ(cells[7 * 4].volume, XmVolumeColumn::SetPanning << 4 | 15);
+  EXPECT_EQ(cells[8 * 4 + 1].parameter, 57 / (SlowestSpeed - 1));
+  EXPECT_EQ(cells[9 * 4 + 1].effect, 0);
+  playOnce = true;
+  int rows = 0;
+  do
+    rows += song.tick == 0;
+  while (runTick());
+  EXPECT_EQ(rows, 13 + 1) << "F00 ends the song after its row and a silent one";
 }
 
 } // namespace

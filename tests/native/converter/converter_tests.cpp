@@ -113,42 +113,59 @@ TEST(Converter, OldXmLayoutsPlayAsTheCurrentOne) {
 }
 
 // Instrument 1 has 20 samples of lengths 100 + n, so each is known by its length.
-// Its keymap names samples 0..4 over the whole range, or, with `allNamed`, samples
-// 0..3 by one note each (notes 0..3) and samples 4..19 by five or six notes each.
-XmModuleSpec bigInstrumentSong(bool allNamed) {
+// Its keymap names sample n % 20 for note n, each sample five times or so, but
+// note 96 names sample 30, which it does not have. The song plays `notes` (1-based).
+XmModuleSpec bigInstrumentSong(const std::vector<uint8_t> &notes) {
   XmModuleSpec m;
-  m.addPattern(1);
+  XmPatternSpec &p = m.addPattern(uint16_t(notes.size()));
+  for (size_t row = 0; row < notes.size(); ++row)
+    p.cell(int(row), 0) = {notes[row], uint8_t(row == 0 ? 1 : 0), 0, 0, 0};
   XmInstrumentSpec &big = m.addInstrument();
   big.name = "choir";
   for (int s = 0; s < 20; ++s)
     big.addSample(std::vector<int16_t>(size_t(100 + s), 1000));
   for (int note = 0; note < 96; ++note)
-    big.keymap[note] = uint8_t(!allNamed ? note * 5 / 96 : note < 4 ? note : 4 + (note - 4) * 16 / 92);
+    big.keymap[note] = uint8_t(note % 20);
+  big.keymap[95] = 30;
   return m;
 }
 
-TEST(Converter, KeepsTheSixteenSamplesTheKeymapNamesMostOften) {
-  ConvertedModule m = convert(writeXm(bigInstrumentSong(false)));
+uint32_t lengthPlayedBy(const XmInstrument &i, int note) {
+  const uint8_t slot = i.keymap[note - 1];
+  return slot < 16 && i.samples[slot] ? i.samples[slot]->length : 0;
+}
+
+TEST(Converter, KeepsTheSamplesTheSongsNotesPlay) {
+  // Notes 17..20 play samples 16..19, which the keymap names no more often than the
+  // others; a note without an instrument number plays the channel's last one.
+  ConvertedModule m = convert(writeXm(bigInstrumentSong({17, 18, 19, 20, 96})));
   ASSERT_TRUE(m.ok) << m.rejection;
   EXPECT_TRUE(m.warnings.empty()) << "samples no note plays go without a word";
   {
     LoadedSong loaded(m.xm);
     ASSERT_TRUE(loaded.loaded);
     const XmInstrument &i = song.instruments[0];
-    EXPECT_EQ(i.samples[i.keymap[95]]->length, 104u);
-    EXPECT_EQ(i.samples[5], nullptr);
+    for (int note : {17, 18, 19, 20})
+      EXPECT_EQ(lengthPlayedBy(i, note), 100u + note - 1) << "note " << note;
+    EXPECT_EQ(i.samples[4], nullptr);
+    EXPECT_EQ(lengthPlayedBy(i, 96), 0u) << "a keymap entry naming no sample stays silent";
   }
-  m = convert(writeXm(bigInstrumentSong(true)));
+  // Eighteen samples played: samples 0 and 1 once each, the others twice. The 16
+  // played most often stay; notes 1 and 2 play the nearest kept sample.
+  std::vector<uint8_t> notes;
+  for (uint8_t note = 1; note <= 18; ++note)
+    notes.insert(notes.end(), note <= 2 ? 1 : 2, note);
+  m = convert(writeXm(bigInstrumentSong(notes)));
   ASSERT_TRUE(m.ok) << m.rejection;
   ASSERT_EQ(m.warnings.size(), 1u);
-  EXPECT_NE(m.warnings[0].find("instrument 1 (choir)"), std::string::npos) << m.warnings[0];
+  EXPECT_NE(m.warnings[0].find("instrument 1 (choir) plays 18 samples"), std::string::npos) << m.warnings[0];
   LoadedSong loaded(m.xm);
   ASSERT_TRUE(loaded.loaded);
   const XmInstrument &i = song.instruments[0];
-  for (int note : {0, 1, 2, 3, 4})
-    EXPECT_EQ(i.samples[i.keymap[note]]->length, 104u) << "note " << note << " plays the nearest kept sample";
-  EXPECT_EQ(i.samples[i.keymap[50]]->length, 100u + 4 + (50 - 4) * 16 / 92);
-  EXPECT_EQ(i.samples[i.keymap[95]]->length, 119u);
+  for (int note : {1, 2})
+    EXPECT_EQ(lengthPlayedBy(i, note), 102u) << "note " << note << " plays the nearest kept sample";
+  for (int note = 3; note <= 18; ++note)
+    EXPECT_EQ(lengthPlayedBy(i, note), 100u + note - 1) << "note " << note;
 }
 
 TEST(Converter, NamesWhyAFileCannotBeUsed) {
@@ -180,6 +197,137 @@ TEST(Converter, NamesWhyAFileCannotBeUsed) {
     EXPECT_EQ(m.rejection.rfind(c.reason, 0), 0u) << m.rejection;
     EXPECT_TRUE(m.xm.empty());
   }
+}
+
+// A file of each layout, known by what the conversion line says it was taken for.
+TEST(Converter, KnowsEachMODLayoutByItsTagOrItsStructure) {
+  ModSpec untagged;
+  untagged.sampleSlots = 15;
+  untagged.restartByte = 120;
+  untagged.samples = {{std::vector<int8_t>(64, 20), 0, 64, 0, 1, "\x0cbass\r\n"},
+                      {std::vector<int8_t>(64, 20), 0, 64, 0, 1, std::string("lead\0\xff\x01junk", 13)}};
+  untagged.cell(0, 0, 0) = {428, 1, 0, 0};
+  ModSpec twoChannels, sevenChannels, wideTag, unknownTag;
+  twoChannels.channels = 2, twoChannels.tag = "2CHN";
+  sevenChannels.channels = 7, sevenChannels.tag = "7CHN";
+  wideTag.channels = 32, wideTag.tag = "32CH";
+  unknownTag.channels = 2, unknownTag.tag = "XCHN";
+  // Mod's Grave: eight channels under M.K., known by the restart byte of 0, the
+  // volumes of 64 and a size only eight channels add up to.
+  ModSpec modsGrave;
+  modsGrave.channels = 8, modsGrave.restartByte = 0;
+  modsGrave.samples = {{std::vector<int8_t>(64, 20)}};
+  modsGrave.cell(0, 0, 5) = {428, 1, 0, 0};
+  ModSpec fourChannels = modsGrave;
+  fourChannels.restartByte = 127;
+  const struct {
+    std::string bytes, line;
+  } cases[] = {
+      {writeMod(untagged), "4-channel Ultimate Soundtracker module, 15 samples -> XM"},
+      {writeMod(twoChannels), "2-channel FastTracker module, 31 samples -> XM"},
+      {writeMod(sevenChannels), "7-channel FastTracker module, 31 samples -> XM"},
+      {writeMod(wideTag), "32-channel FastTracker module, 31 samples -> XM"},
+      {writeMod(modsGrave), "8-channel Mod's Grave module, 31 samples -> XM"},
+      {writeMod(fourChannels), "4-channel ProTracker module, 31 samples -> XM"},
+      {writeMod(unknownTag), "a MOD with the tag \"XCHN\", which names no layout this program knows"},
+  };
+  for (const auto &c : cases) {
+    const ConvertedModule m = convert(c.bytes);
+    EXPECT_EQ(m.ok ? m.description : m.rejection, c.line);
+  }
+  // Names go into the XM as they are.
+  LoadedSong loaded(convert(writeMod(untagged)).xm);
+  ASSERT_TRUE(loaded.loaded);
+  EXPECT_EQ(song.instrumentCount, 15u);
+  EXPECT_EQ(song.instruments[1].samples[0]->length, 64u);
+}
+
+// FLT8 stores each 8-channel pattern as two halves of four channels, left then right.
+TEST(Converter, JoinsTheHalvesOfFlt8Patterns) {
+  ModSpec m;
+  m.tag = "FLT8";
+  m.orders = {0};
+  m.samples = {{std::vector<int8_t>(64, 20)}};
+  m.cell(0, 1, 0) = {428, 1, 0, 0}; // left half, row 1
+  m.cell(1, 2, 3) = {214, 1, 0, 0}; // right half, row 2
+  LoadedSong loaded(convert(writeMod(m)).xm);
+  ASSERT_TRUE(loaded.loaded);
+  ASSERT_EQ(song.channelCount, 8);
+  ASSERT_EQ(song.patternCount, 1u);
+  const XmCell *cells = song.patterns[0].cells;
+  EXPECT_EQ(cells[1 * 8 + 0].note, 49);
+  EXPECT_EQ(cells[2 * 8 + 7].note, 61);
+}
+
+// Bytes a file names but does not hold never reach the output: samples end where the
+// file does, and counts no tracker writes are refused before memory is taken for them.
+TEST(Converter, WritesNoMoreThanTheFileHolds) {
+  XmModuleSpec claims;
+  claims.addPattern(1);
+  XmInstrumentSpec &many = claims.addInstrument();
+  for (int s = 0; s < 16; ++s)
+    many.addSample({}).lengthField = 4194303;
+  const std::string promising = oldLayout(claims, 0x0103);
+  ConvertedModule m = convert(promising);
+  ASSERT_TRUE(m.ok) << m.rejection;
+  EXPECT_LT(m.xm.size(), promising.size() + 1024);
+  ASSERT_EQ(m.warnings.size(), 1u);
+  EXPECT_EQ(m.warnings[0].rfind("the file ends 67108848 bytes before the end of its sample data", 0), 0u);
+
+  // A cut MOD keeps what is there of the sample the file ends in.
+  ModSpec cut;
+  cut.samples = {{std::vector<int8_t>(1000, 30)}, {std::vector<int8_t>(1000, 60)}};
+  cut.cell(0, 0, 0) = {428, 2, 0, 0};
+  cut.cutAt = writeMod(cut).size() - 400;
+  m = convert(writeMod(cut));
+  ASSERT_TRUE(m.ok) << m.rejection;
+  {
+    LoadedSong loaded(m.xm);
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(song.instruments[1].samples[0]->length, 600u);
+    EXPECT_EQ(song.instruments[1].samples[0]->data[599], 60 << 8);
+  }
+
+  // A 16-bit sample of an odd byte count: the player would start the next one a byte early.
+  XmModuleSpec odd;
+  odd.addPattern(1);
+  odd.addInstrument().addSample({1000, 2000, 3000}).lengthField = 5;
+  odd.addInstrument().addSample({-7000, 7000});
+  std::string oddBytes = writeXm(odd);
+  oddBytes.erase(oddBytes.size() - (263 + 40 + 4) - 1, 1); // five bytes stored, as the header says
+  m = convert(oddBytes);
+  ASSERT_TRUE(m.ok) << m.rejection;
+  EXPECT_NE(m.description.find("16-bit samples of an odd byte count"), std::string::npos) << m.description;
+  {
+    LoadedSong loaded(m.xm);
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(song.instruments[0].samples[0]->length, 2u);
+    EXPECT_EQ(song.instruments[1].samples[0]->data[1], 7000);
+  }
+
+  XmModuleSpec instruments;
+  instruments.addPattern(1);
+  instruments.instrumentCountField = 256;
+  XmModuleSpec samples;
+  samples.addPattern(1);
+  samples.addInstrument().sampleCountField = 65535;
+  for (const auto &[spec, reason] :
+       {std::pair{instruments, "the player cannot load it: it has 256 instruments"},
+        std::pair{samples, "the player cannot load it: instrument 1 claims 65535 samples"}}) {
+    m = convert(writeXm(spec));
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(m.rejection.rfind(reason, 0), 0u) << m.rejection;
+  }
+
+  // Empty patterns of many rows fill far more memory than their headers take.
+  XmModuleSpec roomy;
+  roomy.channels = 64;
+  for (int p = 0; p < 64; ++p)
+    roomy.addPattern(256).packedSizeField = 0;
+  m = convert(writeXm(roomy));
+  ASSERT_TRUE(m.ok) << m.rejection;
+  ASSERT_EQ(m.warnings.size(), 1u);
+  EXPECT_NE(m.warnings[0].find("of memory to hold this music"), std::string::npos) << m.warnings[0];
 }
 
 bool sounds(const std::string &xm) {

@@ -103,7 +103,7 @@ TEST(Loader, RejectsBrokenCounts) {
     m.instruments[0].sampleHeaderSizeField = 41;
   }));
   EXPECT_TRUE(rejected(
-      [](XmModuleSpec &m) { m.addInstrument().addSample({1}).lengthField = int64_t(MaxSampleFrames) * 2; }));
+      [](XmModuleSpec &m) { m.addInstrument().addSample({1}).lengthField = int64_t(XmMaxSampleFrames) * 2; }));
   EXPECT_FALSE(rejected([](XmModuleSpec &m) { m.songLengthField = 256; }));
 }
 
