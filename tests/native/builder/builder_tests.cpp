@@ -12,6 +12,7 @@
 #include "DialogControls.h"
 #include "IconFile.h"
 #include "InputChecks.h"
+#include "IntroMusic.h"
 #include "ModWriter.h"
 #include "PathText.h"
 #include "PostBuild.h"
@@ -243,4 +244,27 @@ TEST(InputChecks, FontsAndModulesThePlayerRefusesAreNamed) {
   EXPECT_EQ(MusicProblem(Bytes(writeMod(mod))), "");
   mod.cutAt = 1100;
   EXPECT_EQ(MusicProblem(Bytes(writeMod(mod))).rfind("a truncated MOD module", 0), 0u);
+}
+
+// An intro carries the converter's XM where there is one and the file as it is
+// otherwise; the lines tell of a conversion and its warnings, and of nothing else.
+TEST(IntroMusic, CarriesTheConvertedModuleAndSaysWhatChanged) {
+  ModSpec mod;
+  mod.samples.push_back({std::vector<int8_t>(32, 40)});
+  mod.cell(0, 0, 0) = {428, 1, 0xE, 0x01};
+  const TIntroMusic converted = MusicForIntro(Bytes(writeMod(mod)));
+  EXPECT_TRUE(converted.Converted);
+  EXPECT_EQ(converted.Bytes, converted.Conversion.xm);
+  EXPECT_EQ(ConversionLines("a.mod", converted),
+            (std::vector<std::string>{"a.mod: 4-channel ProTracker module, 31 samples -> XM",
+                                      "a.mod: warning: E0x (the Amiga filter) dropped (1 time)"}));
+  XmModuleSpec xm;
+  xm.addPattern(1);
+  const std::string asItIs = writeXm(xm), junk = "no module at all, just words";
+  for (const std::string &file : {asItIs, junk}) {
+    const TIntroMusic music = MusicForIntro(Bytes(file));
+    EXPECT_FALSE(music.Converted);
+    EXPECT_EQ(music.Bytes, file);
+    EXPECT_TRUE(ConversionLines("b.xm", music).empty());
+  }
 }
