@@ -15,9 +15,12 @@ targets=("$@")
 
 # Per-target options: modules are fuzzed in their first 64 KiB, where the headers and
 # patterns are (MOD sample data past it reads as a cut file); command lines may grow past the 65,534 characters an option takes.
+# The converter's memory is bounded by its input: no input of 64 KiB may take a
+# block of 96 MiB, nor the whole run 768 MiB with the sanitizer's own.
 target_options() {
   case $1 in
-  fuzz_xm_* | fuzz_convert) echo -max_len=65536 ;;
+  fuzz_xm_*) echo -max_len=65536 ;;
+  fuzz_convert) echo -max_len=65536 -malloc_limit_mb=96 -rss_limit_mb=768 ;;
   fuzz_build_command) echo -max_len=140000 -dict="$here/dictionaries/fuzz_build_command.dict" ;;
   fuzz_settings) echo -dict="$here/dictionaries/fuzz_settings.dict" ;;
   esac
