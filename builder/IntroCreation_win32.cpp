@@ -9,6 +9,7 @@
 #include "PathText.h"
 #include "PostBuild_win32.h"
 #include "ResourceBytes_win32.h"
+#include "WholePath.h"
 
 namespace {
 constexpr DWORD ArchiveAttribute = 0x20;
@@ -35,11 +36,12 @@ bool AddSettingsResource(const char *outputPath, const TBuilderOptions &options)
 }
 
 // A new, empty file of its own name in the target's folder: on the same volume, the
-// finished intro takes the target's place in one rename.
+// finished intro takes the target's place in one rename. The folder comes from the
+// whole path, so "C:/intros/intro.exe" and "C:intro.exe" find theirs too.
 std::string TemporaryBeside(const char *target) {
-  const std::string folder = FolderOf(target);
+  const std::string folder = FolderOf(WholePath(target));
   char temporary[MAX_PATH + 1];
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "snw", 0, temporary))
+  if (!GetTempFileNameA(folder.c_str(), "snw", 0, temporary))
     return "";
   return temporary;
 }

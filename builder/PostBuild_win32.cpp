@@ -4,6 +4,7 @@
 
 #include "FileReadable.h"
 #include "PathText.h"
+#include "WholePath.h"
 
 std::string PackerPath() {
   char program[MAX_PATH + 1] = {};
@@ -38,12 +39,14 @@ void PackIfPackerPresent(const std::string &introPath) {
     RunPacker(packer, introPath);
 }
 
+// The shell gets whole paths, as the file system reads them: a bare name has no
+// folder of its own, and the folder of "C:name" is the current one of drive C.
 void StartIntro(const std::string &introPath) {
-  ShellExecuteA(nullptr, "Open", introPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteA(nullptr, "Open", WholePath(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void OpenFolderOf(const std::string &introPath) {
-  ShellExecuteA(nullptr, "Open", FolderOf(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteA(nullptr, "Open", FolderOf(WholePath(introPath)).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 namespace {

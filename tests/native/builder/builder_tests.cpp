@@ -165,6 +165,20 @@ TEST(Paths, FolderExtensionAndThePackersCommandLine) {
             "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
 }
 
+// Windows takes "/" as it takes "\", and "C:name" is a name in drive C's current folder.
+TEST(Paths, SlashesAndDriveRelativeNamesSplitAsWindowsReadsThem) {
+  EXPECT_EQ(FolderOf("C:/intros/intro.exe"), "C:/intros/");
+  EXPECT_EQ(FolderOf("/tmp/x/intro.exe"), "/tmp/x/");
+  EXPECT_EQ(FolderOf("C:\\a/b\\intro.exe"), "C:\\a/b\\");
+  EXPECT_EQ(FolderOf("C:intro.exe"), "C:");
+  EXPECT_EQ(NameOf("C:/intros/intro.exe"), "intro.exe");
+  EXPECT_EQ(NameOf("C:intro.exe"), "intro.exe");
+  EXPECT_EQ(NameOf("1:intro.exe"), "1:intro.exe");
+  EXPECT_EQ(OutputPathFor("C:/my.exe/intro", false), "C:/my.exe/intro.exe");
+  EXPECT_EQ(BoxForDroppedFile("C:/tunes.xm/README"), 0);
+  EXPECT_EQ(BoxForDroppedFile("C:/Fonts/BIG.TGA"), FontPathBox);
+}
+
 TEST(PostBuild, PackerThenMessageThenIntroThenFolder) {
   static std::vector<std::string> steps;
   const TPostBuildActions record = {

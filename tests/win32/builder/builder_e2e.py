@@ -5,8 +5,9 @@ Sinewright's "Create" under Wine, read back with the tests' own PE resource read
     builder_e2e.py CASE BIN_DIR WORK_DIR XM2WAV CORPUS
 
 Cases: resources (what goes into an intro), messages (what sinebuild tells and its
-exit codes), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
-intro still runs and plays), dialog (the dialog's own tests on a screen), create
+exit codes), paths (paths written with "/", onto another file system), packer (the
+real UPX through Data\\Packer\\upx.exe, and the packed intro still runs and plays),
+dialog (the dialog's own tests on a screen), create
 (Sinewright driven from the keyboard as a user would).
 """
 import os
@@ -14,6 +15,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from pe_resources import RT_GROUP_ICON, RT_ICON, RT_RCDATA, resources, section_names  # noqa: E402
@@ -45,9 +47,9 @@ class Session:
     def path(self, name):
         return os.path.join(self.work, name)
 
-    def sinebuild(self, *args, program=None):
+    def sinebuild(self, *args, program=None, cwd=None):
         return subprocess.run(["wine", program or os.path.join(self.bin_dir, "sinebuild.exe"), *args], env=self.env,
-                              capture_output=True, text=True, timeout=300)
+                              cwd=cwd, capture_output=True, text=True, timeout=300)
 
     def build(self, name, *args, written=None):
         """A build to `name` that must succeed; returns the resources of the intro,
@@ -199,6 +201,34 @@ def messages_case(s, xm2wav, corpus):
     for args in (["--bogus"], ["--out", out, "--scroll", "w"], ["--title", "T"], ["--out"]):
         bad = s.sinebuild(*args)
         expect(bad.returncode == 2 and "usage: sinebuild" in bad.stderr, "%s: exit %d" % (args, bad.returncode))
+
+
+def paths_case(s, corpus):
+    """Paths written with "/", as build scripts write them, to a folder on another file
+    system than the current one: the intro is made whole in its own folder, so putting
+    it in place is a rename there, and no temporary file stays in either folder."""
+    current = s.path("current")
+    os.makedirs(current, exist_ok=True)
+    elsewhere = tempfile.mkdtemp(prefix="sinebuild-paths-", dir="/dev/shm")
+    try:
+        expect(os.stat(current).st_dev != os.stat(elsewhere).st_dev,
+               "/dev/shm is on the file system of %s: no second file system to build onto" % current)
+        font, module = s.path("font.tga"), os.path.join(corpus, "music", "roadblas.xm")
+        font_tga(font)
+        slashed = lambda path: windows_path(path).replace("\\", "/")
+        for out in (elsewhere + "/unix.exe", slashed(elsewhere) + "/drive.exe"):
+            name = out.rsplit("/", 1)[1]
+            done = s.sinebuild("--out", out, "--title", "T", "--font", slashed(font), "--music", slashed(module),
+                               cwd=current)
+            expect(done.returncode == 0, "--out %s: exit %d: %s" % (out, done.returncode, done.stderr.strip()))
+            found = resources(os.path.join(elsewhere, name))
+            expect((RT_RCDATA, "FONT", INTRO_LANGUAGE) in found and (RT_RCDATA, "MUSIC", INTRO_LANGUAGE) in found,
+                   "--out %s: the intro carries %r" % (out, intro_kinds(found)))
+            expect(done.stdout.splitlines()[1].startswith(name + ": "), "parts line: %r" % done.stdout)
+        left = [name for folder in (current, elsewhere) for name in os.listdir(folder) if name.startswith("snw")]
+        expect(not left, "temporary files left behind: %r" % left)
+    finally:
+        shutil.rmtree(elsewhere)
 
 
 def packer_folder(s, name, with_packer, program="sinebuild.exe"):
@@ -375,6 +405,8 @@ def main():
             resources_case(s, corpus)
         elif case == "messages":
             messages_case(s, xm2wav, corpus)
+        elif case == "paths":
+            paths_case(s, corpus)
         elif case == "packer":
             packer_case(s, xm2wav, corpus, capture)
         elif case == "create":
