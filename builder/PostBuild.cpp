@@ -3,11 +3,15 @@
 #include "PathText.h"
 
 std::string PackerPathBeside(const std::string &builderProgram) {
-  return FolderOf(builderProgram) + "\\Data\\Packer\\upx.exe";
+  return FolderOf(builderProgram) + "Data\\Packer\\upx.exe";
 }
 
+namespace {
+std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+} // namespace
+
 std::string PackerCommandLine(const std::string &packerPath, const std::string &introPath) {
-  return packerPath + " \"" + introPath + "\"";
+  return Quoted(packerPath) + " " + Quoted(introPath);
 }
 
 TBuildMessage BuildMessage(const std::string &notAdded) {

@@ -160,9 +160,10 @@ TEST(Paths, FolderExtensionAndThePackersCommandLine) {
   EXPECT_EQ(ExtensionOf("intro"), "");
   EXPECT_EQ(LowerAscii("A.TGA\xC4"), "a.tga\xC4");
   const std::string packer = PackerPathBeside("C:\\My Tools\\Sinewright.exe");
-  EXPECT_EQ(packer, "C:\\My Tools\\\\Data\\Packer\\upx.exe");
+  EXPECT_EQ(packer, "C:\\My Tools\\Data\\Packer\\upx.exe");
+  // Both quoted: the packer's C run-time takes each as one argument, blanks and all.
   EXPECT_EQ(PackerCommandLine(packer, "D:\\out dir\\intro.exe"),
-            "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
+            "\"C:\\My Tools\\Data\\Packer\\upx.exe\" \"D:\\out dir\\intro.exe\"");
 }
 
 // Windows takes "/" as it takes "\", and "C:name" is a name in drive C's current folder.
@@ -174,6 +175,7 @@ TEST(Paths, SlashesAndDriveRelativeNamesSplitAsWindowsReadsThem) {
   EXPECT_EQ(NameOf("C:/intros/intro.exe"), "intro.exe");
   EXPECT_EQ(NameOf("C:intro.exe"), "intro.exe");
   EXPECT_EQ(NameOf("1:intro.exe"), "1:intro.exe");
+  EXPECT_EQ(PackerPathBeside("C:/My Tools/sinebuild.exe"), "C:/My Tools/Data\\Packer\\upx.exe");
   EXPECT_EQ(OutputPathFor("C:/my.exe/intro", false), "C:/my.exe/intro.exe");
   EXPECT_EQ(BoxForDroppedFile("C:/tunes.xm/README"), 0);
   EXPECT_EQ(BoxForDroppedFile("C:/Fonts/BIG.TGA"), FontPathBox);

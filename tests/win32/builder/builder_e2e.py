@@ -243,6 +243,25 @@ def packer_folder(s, name, with_packer, program="sinebuild.exe"):
     return os.path.join(folder, program)
 
 
+def packer_failures(s, builder):
+    """A packer that fails, or is no program, fails the build; the intro stays written."""
+    failing = dict(s.env)
+    del failing["PACKER_SCRIPT"]  # the shim then packs nothing and ends with exit code 2
+    intro = s.path("failed pack.exe")
+    failed = subprocess.run(["wine", builder, "--out", windows_path(intro), "--title", "T", "--pack"], env=failing,
+                            capture_output=True, text=True, timeout=300)
+    expect(failed.returncode == 1 and info_of(resources(intro)) == b"T||0|0|0\0"
+           and "sinebuild: --pack failed: the packer ended with exit code 2;" in failed.stderr,
+           "a failing packer: exit %d, %r" % (failed.returncode, failed.stderr))
+    with open(os.path.join(os.path.dirname(builder), "Data", "Packer", "upx.exe"), "w") as f:
+        f.write("no program\n")
+    os.remove(intro)
+    unstarted = s.sinebuild("--out", windows_path(intro), "--title", "T", "--pack", program=builder)
+    expect(unstarted.returncode == 1 and info_of(resources(intro)) == b"T||0|0|0\0"
+           and "sinebuild: --pack failed: the packer could not be started:" in unstarted.stderr,
+           "a packer that is no program: exit %d, %r" % (unstarted.returncode, unstarted.stderr))
+
+
 def packer_case(s, xm2wav, corpus, capture):
     module = os.path.join(corpus, "music", "roadblas.xm")
     font_tga(s.path("font.tga"))
@@ -250,7 +269,7 @@ def packer_case(s, xm2wav, corpus, capture):
     if os.path.exists(log):
         os.remove(log)
     builder = packer_folder(s, "Builder Tools", with_packer=True)
-    # Where a search along the unquoted command line would look first.
+    # Where Windows would look first, were the packer found along its command line.
     shutil.copy(os.path.join(s.bin_dir, "packer_shim.exe"), s.path("Builder.exe"))
     os.makedirs(s.path("out dir"), exist_ok=True)
     intro = s.path(os.path.join("out dir", "packed intro.exe"))
@@ -258,14 +277,14 @@ def packer_case(s, xm2wav, corpus, capture):
                          "--music", windows_path(module), "--font", windows_path(s.path("font.tga")), "--pack",
                          program=builder)
     expect(packed.returncode == 0, "packing build: exit %d: %s" % (packed.returncode, packed.stderr))
-    # The folder keeps its final "\", so a doubled one stands where the two parts meet.
-    # The packer is started by its path, so the decoy beside "Builder Tools" never runs
-    # and the command line arrives as it was made, the packer's path unquoted.
+    # The packer is started by its path, so the decoy beside "Builder Tools" never runs,
+    # and both paths stand quoted: the shim's C run-time, splitting its command line as
+    # UPX's does, finds exactly one file to pack.
     with open(log) as f:
         program, command, *arguments, _ = f.read().strip().splitlines()
-    packer = windows_path(os.path.dirname(builder)) + "\\\\Data\\Packer\\upx.exe"
-    expect(program.lower() == packer.replace("\\\\", "\\").lower(), "the packer that ran is %r" % program)
-    expect(command == '%s "%s"' % (packer, windows_path(intro)) and arguments[-1:] == [windows_path(intro)],
+    packer = windows_path(os.path.dirname(builder)) + "\\Data\\Packer\\upx.exe"
+    expect(program.lower() == packer.lower(), "the packer that ran is %r" % program)
+    expect(command == '"%s" "%s"' % (packer, windows_path(intro)) and arguments == [windows_path(intro)],
            "packer command line: %r, arguments %r" % (command, arguments))
     # The build returned only after the packer had ended: the file is packed already.
     wrote, _, packed_line = packed.stdout.strip().splitlines()
@@ -280,6 +299,7 @@ def packer_case(s, xm2wav, corpus, capture):
                            program=packer_folder(s, "No Packer", with_packer=False))
     expect(unpacked.returncode == 0 and "no packer at" in unpacked.stderr, "no packer: %r" % unpacked.stderr)
     expect("UPX0" not in section_names(plain), "packed without a packer")
+    packer_failures(s, builder)
 
     process = start_wine([intro], s.env, intro + ".log")
     try:
