@@ -46,6 +46,17 @@ std::string TemporaryBeside(const char *target) {
   return temporary;
 }
 
+// Another program holds the file open without sharing writes: a running intro does,
+// and Windows then refuses to replace it.
+bool HeldOpenElsewhere(const char *path) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(file);
+  return false;
+}
+
 // The module the converter makes of the music file, or the file as it is; like a file
 // resource, an unreadable or empty file adds nothing and is not the target's failure.
 bool AddMusicResource(const char *targetPath, const char *musicPath) {
@@ -130,6 +141,7 @@ TIntroWrite WriteIntroFile(const TBuilderOptions &options, const char *outputPat
     result.Written =
         result.NotAdded.empty() &&
         MoveFileExA(building.c_str(), outputPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    result.InUse = result.NotAdded.empty() && !result.Written && HeldOpenElsewhere(outputPath);
   }
   if (!result.Written)
     DeleteFileA(building.c_str());
@@ -152,7 +164,10 @@ void CreateIntro() {
     return;
   const std::string output = OutputPathFor(chosen, FileReadable(chosen.c_str()));
   const TIntroWrite written = WriteIntroFile(BuilderOptions, output.c_str());
-  // A copy that could not be made or put in place ends the build without a word.
-  if (written.Written || !written.NotAdded.empty())
+  // Only a copy that could not be made or put in place for another reason than a
+  // running intro ends the build without a word.
+  if (written.InUse)
+    DialogPostBuild.Tell(InUseMessage(output));
+  else if (written.Written || !written.NotAdded.empty())
     FinishBuild(output, NotAddedText(written), BuilderOptions, DialogPostBuild);
 }

@@ -22,6 +22,12 @@ TBuildMessage BuildMessage(const std::string &notAdded) {
           MessageIconWarning};
 }
 
+TBuildMessage InUseMessage(const std::string &intro) {
+  return {"The intro was not written: " + intro +
+              " is in use, perhaps by the intro still running. The file is left as it was.",
+          MessageIconWarning};
+}
+
 void FinishBuild(const std::string &intro, const std::string &notAdded, const TBuilderOptions &options,
                  const TPostBuildActions &actions) {
   if (!notAdded.empty()) {

@@ -26,6 +26,9 @@ struct TBuildMessage {
 // The completion message, or, when `notAdded` names parts, the warning that the intro
 // was not written for want of them.
 TBuildMessage BuildMessage(const std::string &notAdded);
+// The warning that the intro was not written because another program, most likely
+// the intro itself still running, has the file open.
+TBuildMessage InUseMessage(const std::string &intro);
 
 // The steps after a build, as the front end does them.
 struct TPostBuildActions {

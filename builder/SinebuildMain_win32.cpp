@@ -115,6 +115,13 @@ int main(int argc, char **argv) {
                  output.c_str(), NotAddedText(written).c_str());
     return 1;
   }
+  if (written.InUse) {
+    std::fprintf(stderr,
+                 "sinebuild: cannot write %s: the file is in use (is the intro still running?); it is left "
+                 "as it was\n",
+                 output.c_str());
+    return 1;
+  }
   if (!written.Written) {
     std::fprintf(stderr, "sinebuild: cannot write %s\n", output.c_str());
     return 1;

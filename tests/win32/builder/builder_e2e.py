@@ -5,9 +5,9 @@ Sinewright's "Create" under Wine, read back with the tests' own PE resource read
     builder_e2e.py CASE BIN_DIR WORK_DIR XM2WAV CORPUS
 
 Cases: resources (what goes into an intro), messages (what sinebuild tells and its
-exit codes), paths (paths written with "/", onto another file system), packer (the
-real UPX through Data\\Packer\\upx.exe, and the packed intro still runs and plays),
-dialog (the dialog's own tests on a screen), create
+exit codes), paths (paths written with "/", onto another file system, and onto a
+running intro), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
+intro still runs and plays), dialog (the dialog's own tests on a screen), create
 (Sinewright driven from the keyboard as a user would).
 """
 import os
@@ -231,6 +231,27 @@ def paths_case(s, corpus):
         shutil.rmtree(elsewhere)
 
 
+def running_intro_kept(s):
+    """A build onto an intro that is running says so and leaves the intro as it was:
+    Windows, and Wine, refuse to replace a program file while it runs."""
+    intro = s.path("running.exe")
+    s.build("running.exe", "--title", "RUNNING")
+    with open(intro, "rb") as f:
+        before = f.read()
+    process = start_wine([intro], s.env, intro + ".log")
+    user = User(s.env)
+    user.window("RUNNING")
+    again = s.sinebuild("--out", windows_path(intro), "--title", "AGAIN")
+    with open(intro, "rb") as f:
+        kept = f.read() == before
+    user.focus("RUNNING")
+    user.keys("Escape")
+    process.wait(120)
+    expect(again.returncode == 1 and "the file is in use" in again.stderr and kept,
+           "a build onto the running intro: exit %d, %r, intro kept: %s" % (again.returncode, again.stderr, kept))
+    expect(not [name for name in os.listdir(s.work) if name.startswith("snw")], "a temporary file was left")
+
+
 def packer_folder(s, name, with_packer, program="sinebuild.exe"):
     """A builder folder with blanks in its path, with or without the packer."""
     folder = s.path(name)
@@ -358,21 +379,38 @@ def dialog_case(s):
     expect(tests.returncode == 0, "dialog tests:\n" + tests.stdout[-3000:])
 
 
+def browse(user, path):
+    """Presses the ".." button that has the focus and chooses `path`."""
+    user.keys("space")
+    user.focus("Open File...")
+    user.type(path)
+    user.keys("Return")
+    user.focus("Sinewright v0.1")
+
+
 def create_case(s):
-    """A user types a title and a scroll text with bars, picks "Y axis wave.", "Close
-    on Mouse Click." and "Full Screen." with the keyboard, presses "Create", names
-    the intro in the save dialog and confirms the message; the intro, packed by the
-    time the message shows, holds exactly those settings and runs. Enter and Esc
-    leave the dialog open; "Exit" and the close box end the program."""
+    """A user picks an empty font and an empty module with the ".." buttons, types a
+    title and a scroll text with bars, picks "Y axis wave.", "Close on Mouse Click."
+    and "Full Screen." with the keyboard, presses "Create", names the intro in the
+    save dialog and confirms the message; the intro, packed by the time the message
+    shows, holds exactly those settings, and nothing of the empty files, and runs.
+    Enter and Esc leave the dialog open; "Exit" and the close box end the program. A
+    build onto the running intro says so and leaves it as it was."""
     user, target = User(s.env), s.path("typed")
     for leftover in (target, target + ".exe", target + ".exe.unpacked", s.path("packer.log")):
         if os.path.exists(leftover):
             os.remove(leftover)
+    for empty in ("empty.tga", "empty.xm"):
+        open(s.path(empty), "wb").close()
     builder = packer_folder(s, "Dialog Tools", with_packer=True, program="Sinewright.exe")
     process = start_wine([builder], s.env, s.path("sinewright.log"))
     user.focus("Sinewright v0.1")
     # Tab order is template order; the focus starts in the font box.
-    user.keys(*["Tab"] * 6)
+    user.keys("Tab", "Tab")  # the font's ".."
+    browse(user, windows_path(s.path("empty.tga")))
+    user.keys("Tab")  # the module's ".."
+    browse(user, windows_path(s.path("empty.xm")))
+    user.keys(*["Tab"] * 3)  # "Create", "Exit", the title
     user.type("MY|INTRO")
     user.keys("Tab")
     user.type("HELLO|SCENE")
@@ -390,24 +428,39 @@ def create_case(s):
     # The build waited for the packer, which ran before the message.
     log = s.path("packer.log")
     ending = open(log).read().strip().splitlines()[-1] if os.path.exists(log) else "never ran"
+    expect(os.path.exists(target + ".exe"), "no intro was written: the message is a warning")
     expect(ending == "ended" and "UPX0" in section_names(target + ".exe"),
            "the packer %s; sections %s" % (ending, section_names(target + ".exe")))
     user.keys("Return")
     unpacked = resources(target + ".exe.unpacked")
     expect(info_of(unpacked) == b"MY INTRO|HELLO SCENE|89|1|1\0", "typed intro's INFO is %r" % info_of(unpacked))
+    expect(intro_kinds(unpacked) == [(RT_RCDATA, "INFO")], "empty files went in: %r" % intro_kinds(unpacked))
     user.focus("Sinewright v0.1")
     user.keys("Tab", "space")  # from "Create" to "Exit"
     expect_end(process, '"Exit"')
 
     intro = start_wine([target + ".exe"], s.env, target + ".log")
     user.window("MY INTRO")
-    user.keys("Escape")
-    intro.kill()
-
+    with open(target + ".exe", "rb") as f:
+        running = f.read()
     process = start_wine([builder], s.env, s.path("sinewright.log"))
+    user.focus("Sinewright v0.1")
+    user.keys(*["Tab"] * 4, "space")  # from the font box to "Create"
+    user.focus("Save as")
+    user.type(windows_path(target))
+    user.keys("Return")
+    user.focus("Sinewright")  # the warning; without it the dialog would show nothing
+    with open(target + ".exe", "rb") as f:
+        expect(f.read() == running, "the running intro was replaced")
+    expect(not [name for name in os.listdir(s.work) if name.startswith("snw")], "a temporary file was left")
+    user.keys("Return")
     user.focus("Sinewright v0.1")
     user.keys("alt+F4")  # what the close box sends: SC_CLOSE, then WM_CLOSE
     expect_end(process, "The close box")
+
+    user.focus("MY INTRO")
+    user.keys("Escape")
+    intro.kill()
 
 
 def main():
@@ -427,6 +480,7 @@ def main():
             messages_case(s, xm2wav, corpus)
         elif case == "paths":
             paths_case(s, corpus)
+            running_intro_kept(s)
         elif case == "packer":
             packer_case(s, xm2wav, corpus, capture)
         elif case == "create":
