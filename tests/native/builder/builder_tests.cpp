@@ -240,6 +240,24 @@ TEST(BuildCommand, BadCommandLinesAreRefused) {
   EXPECT_EQ(ParseError({"--out", std::string(260, 'a').c_str()}), "");
 }
 
+// An option buffer holds 65534 characters and its NUL, as the dialog's boxes give
+// them: one more is refused rather than cut.
+TEST(BuildCommand, OptionTextsAreTakenWholeUpTo65534Characters) {
+  const std::string longest(OptionTextBytes - 2, 'a'), tooLong(OptionTextBytes - 1, 'a');
+  for (const char *option : {"--title", "--text", "--font", "--music", "--icon"}) {
+    const char *args[] = {"sinebuild", "--out", "x.exe", option, longest.c_str()};
+    TBuildCommand command;
+    ASSERT_EQ(ParseBuildCommand(5, args, command), "") << option;
+    auto o = FreshOptions();
+    ApplyBuildCommand(command, *o);
+    int whole = 0;
+    for (const char *text : {o->Title, o->ScrollText, o->FontPath, o->MusicPath, o->IconPath})
+      whole += text == longest;
+    EXPECT_EQ(whole, 1) << option;
+    EXPECT_NE(ParseError({"--out", "x.exe", option, tooLong.c_str()}), "") << option;
+  }
+}
+
 TEST(InputChecks, FontsAndModulesThePlayerRefusesAreNamed) {
   std::string mapped(18, '\0');
   mapped[2] = 1;
