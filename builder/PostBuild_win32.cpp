@@ -20,8 +20,8 @@ bool RunPacker(const std::string &packerPath, const std::string &introPath, unsi
   PROCESS_INFORMATION process = {};
   // Built to the length of both paths, so no path is ever cut or overrun.
   std::string command = PackerCommandLine(packerPath, introPath);
-  // The packer's path names the program itself: left to the command line, a builder
-  // in "C:\My Tools\" would have Windows try "C:\My.exe" first.
+  // The packer's path also names the program itself, so Windows never searches the
+  // command line for it.
   if (!CreateProcessA(packerPath.c_str(), &command[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &startup, &process))
     return false;
