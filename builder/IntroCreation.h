@@ -28,13 +28,15 @@ bool WritePlayerCopy(int resourceId, int resourceType, const char *outputPath);
 bool AddFileResource(const char *targetPath, const char *sourcePath, const char *resourceType,
                      const char *resourceName);
 
-// What a build put on disk: whether the new intro now stands at the target, and the
+// What a build put on disk: whether the new intro now stands at the target, the
 // parts the user gave that could not be added to it ("font", "music", "icon",
-// "settings"), in the order they were tried. A build that lacks any of them is not
-// put in place.
+// "settings"), in the order they were tried, and whether a whole intro was kept from
+// the target because another program (the intro itself, running) has it open. A
+// build that lacks any part is not put in place.
 struct TIntroWrite {
   bool Written = false;
   std::vector<std::string> NotAdded;
+  bool InUse = false;
 };
 
 // The player copy and every readable input of `options`, without dialogs. The target

@@ -9,6 +9,7 @@
 #include "PathText.h"
 #include "PostBuild_win32.h"
 #include "ResourceBytes_win32.h"
+#include "WholePath.h"
 
 namespace {
 constexpr DWORD ArchiveAttribute = 0x20;
@@ -35,13 +36,25 @@ bool AddSettingsResource(const char *outputPath, const TBuilderOptions &options)
 }
 
 // A new, empty file of its own name in the target's folder: on the same volume, the
-// finished intro takes the target's place in one rename.
+// finished intro takes the target's place in one rename. The folder comes from the
+// whole path, so "C:/intros/intro.exe" and "C:intro.exe" find theirs too.
 std::string TemporaryBeside(const char *target) {
-  const std::string folder = FolderOf(target);
+  const std::string folder = FolderOf(WholePath(target));
   char temporary[MAX_PATH + 1];
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "snw", 0, temporary))
+  if (!GetTempFileNameA(folder.c_str(), "snw", 0, temporary))
     return "";
   return temporary;
+}
+
+// Another program holds the file open without sharing writes: a running intro does,
+// and Windows then refuses to replace it.
+bool HeldOpenElsewhere(const char *path) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(file);
+  return false;
 }
 
 // The module the converter makes of the music file, or the file as it is; like a file
@@ -128,6 +141,7 @@ TIntroWrite WriteIntroFile(const TBuilderOptions &options, const char *outputPat
     result.Written =
         result.NotAdded.empty() &&
         MoveFileExA(building.c_str(), outputPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    result.InUse = result.NotAdded.empty() && !result.Written && HeldOpenElsewhere(outputPath);
   }
   if (!result.Written)
     DeleteFileA(building.c_str());
@@ -150,7 +164,10 @@ void CreateIntro() {
     return;
   const std::string output = OutputPathFor(chosen, FileReadable(chosen.c_str()));
   const TIntroWrite written = WriteIntroFile(BuilderOptions, output.c_str());
-  // A copy that could not be made or put in place ends the build without a word.
-  if (written.Written || !written.NotAdded.empty())
+  // Only a copy that could not be made or put in place for another reason than a
+  // running intro ends the build without a word.
+  if (written.InUse)
+    DialogPostBuild.Tell(InUseMessage(output));
+  else if (written.Written || !written.NotAdded.empty())
     FinishBuild(output, NotAddedText(written), BuilderOptions, DialogPostBuild);
 }

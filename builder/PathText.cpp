@@ -1,8 +1,18 @@
 #include "PathText.h"
 
+namespace {
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool StartsWithDrive(const std::string &path) {
+  return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':';
+}
+} // namespace
+
 std::string FolderOf(const std::string &path) {
-  const size_t slash = path.rfind('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const size_t separator = path.find_last_of("\\/");
+  if (separator != std::string::npos)
+    return path.substr(0, separator + 1);
+  return StartsWithDrive(path) ? path.substr(0, 2) : std::string();
 }
 
 std::string NameOf(const std::string &path) { return path.substr(FolderOf(path).size()); }

@@ -3,11 +3,15 @@
 #include "PathText.h"
 
 std::string PackerPathBeside(const std::string &builderProgram) {
-  return FolderOf(builderProgram) + "\\Data\\Packer\\upx.exe";
+  return FolderOf(builderProgram) + "Data\\Packer\\upx.exe";
 }
 
+namespace {
+std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+} // namespace
+
 std::string PackerCommandLine(const std::string &packerPath, const std::string &introPath) {
-  return packerPath + " \"" + introPath + "\"";
+  return Quoted(packerPath) + " " + Quoted(introPath);
 }
 
 TBuildMessage BuildMessage(const std::string &notAdded) {
@@ -15,6 +19,12 @@ TBuildMessage BuildMessage(const std::string &notAdded) {
     return {"Intro have been created :)", MessageIconInformation};
   return {"The intro was not written: its " + notAdded +
               " could not be added (is the disk full?). A file already at that path is left as it was.",
+          MessageIconWarning};
+}
+
+TBuildMessage InUseMessage(const std::string &intro) {
+  return {"The intro was not written: " + intro +
+              " is in use, perhaps by the intro still running. The file is left as it was.",
           MessageIconWarning};
 }
 

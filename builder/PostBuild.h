@@ -6,13 +6,12 @@
 // What follows a build: the packer beside the builder, its command line, the message
 // the dialog ends with, and the order of the steps after it.
 
-// "\Data\Packer\upx.exe" in the folder of the builder's program file. The folder
-// keeps its final "\", so the two meet at a doubled "\", which the file system
-// reads as one.
+// "Data\Packer\upx.exe" in the folder of the builder's program file.
 std::string PackerPathBeside(const std::string &builderProgram);
 
-// The packer's path as it is, a blank, and the intro's path in double quotes: the
-// packer runs with its own defaults.
+// The packer's path and the intro's path, each in double quotes, a blank between: the
+// packer runs with its own defaults. Its C run-time splits the line at blanks outside
+// quotes, so a quoted path is one argument from any folder.
 std::string PackerCommandLine(const std::string &packerPath, const std::string &introPath);
 
 // The message box's icons, as Windows numbers them.
@@ -27,6 +26,9 @@ struct TBuildMessage {
 // The completion message, or, when `notAdded` names parts, the warning that the intro
 // was not written for want of them.
 TBuildMessage BuildMessage(const std::string &notAdded);
+// The warning that the intro was not written because another program, most likely
+// the intro itself still running, has the file open.
+TBuildMessage InUseMessage(const std::string &intro);
 
 // The steps after a build, as the front end does them.
 struct TPostBuildActions {

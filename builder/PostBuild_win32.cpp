@@ -4,6 +4,7 @@
 
 #include "FileReadable.h"
 #include "PathText.h"
+#include "WholePath.h"
 
 std::string PackerPath() {
   char program[MAX_PATH + 1] = {};
@@ -19,8 +20,8 @@ bool RunPacker(const std::string &packerPath, const std::string &introPath, unsi
   PROCESS_INFORMATION process = {};
   // Built to the length of both paths, so no path is ever cut or overrun.
   std::string command = PackerCommandLine(packerPath, introPath);
-  // The packer's path names the program itself: left to the command line's unquoted
-  // start, a builder in "C:\My Tools\" would have Windows try "C:\My.exe" first.
+  // The packer's path also names the program itself, so Windows never searches the
+  // command line for it.
   if (!CreateProcessA(packerPath.c_str(), &command[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &startup, &process))
     return false;
@@ -38,12 +39,14 @@ void PackIfPackerPresent(const std::string &introPath) {
     RunPacker(packer, introPath);
 }
 
+// The shell gets whole paths, as the file system reads them: a bare name has no
+// folder of its own, and the folder of "C:name" is the current one of drive C.
 void StartIntro(const std::string &introPath) {
-  ShellExecuteA(nullptr, "Open", introPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteA(nullptr, "Open", WholePath(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void OpenFolderOf(const std::string &introPath) {
-  ShellExecuteA(nullptr, "Open", FolderOf(introPath).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteA(nullptr, "Open", FolderOf(WholePath(introPath)).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 namespace {

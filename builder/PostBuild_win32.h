@@ -3,7 +3,7 @@
 
 #include "PostBuild.h"
 
-// "\Data\Packer\upx.exe" beside the running builder.
+// "Data\Packer\upx.exe" beside the running builder.
 std::string PackerPath();
 // Starts the packer on the intro with its window hidden and waits, without a time
 // limit, until it ends; true when it could be started. `exitCode`, when given,

@@ -9,8 +9,8 @@
 #include "FileBytes.h"
 #include "FileReadable.h"
 #include "InputChecks.h"
-#include "IntroMusic.h"
 #include "IntroCreation.h"
+#include "IntroMusic.h"
 #include "IntroSizes.h"
 #include "PathText.h"
 #include "PostBuild_win32.h"
@@ -71,16 +71,28 @@ void ReportSizes(const std::string &output) {
   std::printf("%s\n", IntroSizesText(NameOf(output), sizes).c_str());
 }
 
-void Pack(const std::string &output) {
+// False when the packer could not be started or reported a failure: the intro stays
+// written, as the packer left it.
+bool Pack(const std::string &output) {
   const uint32_t unpacked = FileSize(output.c_str());
   unsigned long exitCode = 0;
-  if (!RunPacker(PackerPath(), output, &exitCode))
-    std::fprintf(stderr, "sinebuild: the packer could not be started: %s\n", PackerPath().c_str());
-  else if (exitCode != 0)
-    std::fprintf(stderr, "sinebuild: the packer ended with exit code %lu\n", exitCode);
+  if (!RunPacker(PackerPath(), output, &exitCode)) {
+    std::fprintf(
+        stderr, "sinebuild: --pack failed: the packer could not be started: %s; %s stays written, unpacked\n",
+        PackerPath().c_str(), output.c_str());
+    return false;
+  }
+  if (exitCode != 0) {
+    std::fprintf(stderr,
+                 "sinebuild: --pack failed: the packer ended with exit code %lu; %s stays written, as the "
+                 "packer left it\n",
+                 exitCode, output.c_str());
+    return false;
+  }
   const uint32_t packed = FileSize(output.c_str());
   std::printf("packed %s: %lu bytes, %s\n", output.c_str(), static_cast<unsigned long>(packed),
               PackedShareText(packed, unpacked).c_str());
+  return true;
 }
 } // namespace
 
@@ -103,13 +115,21 @@ int main(int argc, char **argv) {
                  output.c_str(), NotAddedText(written).c_str());
     return 1;
   }
+  if (written.InUse) {
+    std::fprintf(stderr,
+                 "sinebuild: cannot write %s: the file is in use (is the intro still running?); it is left "
+                 "as it was\n",
+                 output.c_str());
+    return 1;
+  }
   if (!written.Written) {
     std::fprintf(stderr, "sinebuild: cannot write %s\n", output.c_str());
     return 1;
   }
   ReportSizes(output);
-  if (command.Pack && FileReadable(PackerPath().c_str()))
-    Pack(output);
+  // A failed packing ends the run: what comes after it is for a packed intro.
+  if (command.Pack && FileReadable(PackerPath().c_str()) && !Pack(output))
+    return 1;
   if (command.Run)
     StartIntro(output);
   if (command.OpenFolder)

@@ -15,6 +15,20 @@ check "end line for a limit" test "$(tail -1 <<<"$out")" = "frames=96000 seconds
 check "WAV size" test "$(stat -c %s "$work/a.wav")" -eq $((44 + 96000 * 4))
 check "WAV header" test "$(head -c 44 "$work/a.wav" | od -An -tx1 | tr -d ' \n' | cut -c1-8,17-48)" = \
   "5249464657415645666d74201000000001000200"
+# Field by field, as a WAV reader takes the header: 48 kHz, 16-bit stereo, a frame of
+# 4 bytes and a second of 192000, chunk sizes that account for every byte, and a data
+# chunk that holds exactly the 96000 frames the end line counted.
+field() { od -An -t u"$2" -j "$1" -N "$2" "$work/a.wav" | tr -d ' '; }
+size=$(stat -c %s "$work/a.wav")
+channels=$(field 22 2) rate=$(field 24 4) byte_rate=$(field 28 4) align=$(field 32 2) bits=$(field 34 2)
+check "RIFF size is the file after its first 8 bytes" test "$(field 4 4)" -eq $((size - 8))
+check "PCM in a 16-byte format chunk" test "$(field 16 4) $(field 20 2)" = "16 1"
+check "48000 Hz, 16-bit stereo" test "$channels $rate $bits" = "2 48000 16"
+check "block align is one frame of every channel" test "$align" -eq $((channels * bits / 8))
+check "byte rate is a second of frames" test "$byte_rate" -eq $((rate * align))
+check "data chunk follows the format" test "$(head -c 40 "$work/a.wav" | tail -c 4)" = "data"
+check "data size is the rest of the file" test "$(field 40 4)" -eq $((size - 44))
+check "data holds the rendered frames" test $(($(field 40 4) / align)) -eq 96000
 check "sound is not silence" test "$(tail -c +45 "$work/a.wav" | tr -d '\0' | head -c 1000 | wc -c)" -gt 0
 
 "$xm2wav" --seconds 2 "$song" "$work/b.wav" >/dev/null

@@ -161,9 +161,25 @@ TEST(Paths, FolderExtensionAndThePackersCommandLine) {
   EXPECT_EQ(ExtensionOf("intro"), "");
   EXPECT_EQ(LowerAscii("A.TGA\xC4"), "a.tga\xC4");
   const std::string packer = PackerPathBeside("C:\\My Tools\\Sinewright.exe");
-  EXPECT_EQ(packer, "C:\\My Tools\\\\Data\\Packer\\upx.exe");
+  EXPECT_EQ(packer, "C:\\My Tools\\Data\\Packer\\upx.exe");
+  // Both quoted: the packer's C run-time takes each as one argument, blanks and all.
   EXPECT_EQ(PackerCommandLine(packer, "D:\\out dir\\intro.exe"),
-            "C:\\My Tools\\\\Data\\Packer\\upx.exe \"D:\\out dir\\intro.exe\"");
+            "\"C:\\My Tools\\Data\\Packer\\upx.exe\" \"D:\\out dir\\intro.exe\"");
+}
+
+// Windows takes "/" as it takes "\", and "C:name" is a name in drive C's current folder.
+TEST(Paths, SlashesAndDriveRelativeNamesSplitAsWindowsReadsThem) {
+  EXPECT_EQ(FolderOf("C:/intros/intro.exe"), "C:/intros/");
+  EXPECT_EQ(FolderOf("/tmp/x/intro.exe"), "/tmp/x/");
+  EXPECT_EQ(FolderOf("C:\\a/b\\intro.exe"), "C:\\a/b\\");
+  EXPECT_EQ(FolderOf("C:intro.exe"), "C:");
+  EXPECT_EQ(NameOf("C:/intros/intro.exe"), "intro.exe");
+  EXPECT_EQ(NameOf("C:intro.exe"), "intro.exe");
+  EXPECT_EQ(NameOf("1:intro.exe"), "1:intro.exe");
+  EXPECT_EQ(PackerPathBeside("C:/My Tools/sinebuild.exe"), "C:/My Tools/Data\\Packer\\upx.exe");
+  EXPECT_EQ(OutputPathFor("C:/my.exe/intro", false), "C:/my.exe/intro.exe");
+  EXPECT_EQ(BoxForDroppedFile("C:/tunes.xm/README"), 0);
+  EXPECT_EQ(BoxForDroppedFile("C:/Fonts/BIG.TGA"), FontPathBox);
 }
 
 TEST(PostBuild, PackerThenMessageThenIntroThenFolder) {
@@ -223,6 +239,24 @@ TEST(BuildCommand, BadCommandLinesAreRefused) {
   EXPECT_NE(ParseError({"--out", "x", "--font"}), "");
   EXPECT_NE(ParseError({"--out", std::string(261, 'a').c_str()}), "");
   EXPECT_EQ(ParseError({"--out", std::string(260, 'a').c_str()}), "");
+}
+
+// An option buffer holds 65534 characters and its NUL, as the dialog's boxes give
+// them: one more is refused rather than cut.
+TEST(BuildCommand, OptionTextsAreTakenWholeUpTo65534Characters) {
+  const std::string longest(OptionTextBytes - 2, 'a'), tooLong(OptionTextBytes - 1, 'a');
+  for (const char *option : {"--title", "--text", "--font", "--music", "--icon"}) {
+    const char *args[] = {"sinebuild", "--out", "x.exe", option, longest.c_str()};
+    TBuildCommand command;
+    ASSERT_EQ(ParseBuildCommand(5, args, command), "") << option;
+    auto o = FreshOptions();
+    ApplyBuildCommand(command, *o);
+    int whole = 0;
+    for (const char *text : {o->Title, o->ScrollText, o->FontPath, o->MusicPath, o->IconPath})
+      whole += text == longest;
+    EXPECT_EQ(whole, 1) << option;
+    EXPECT_NE(ParseError({"--out", "x.exe", option, tooLong.c_str()}), "") << option;
+  }
 }
 
 TEST(InputChecks, FontsAndModulesThePlayerRefusesAreNamed) {

@@ -191,6 +191,31 @@ TEST_F(ScenePixels, StarStreaksStartNearTheCentreAndSpreadOut) {
   EXPECT_EQ(Count(coloured), 0);
 }
 
+// A streak's head is as bright as its star is near: a fifth of the way to white per
+// unit of the star's flight, white from 5 on; its tail, where the star was a frame
+// ago, is black. Two stars fly along the centre row, one on each side; every other
+// one stands dark at the start of its flight.
+TEST_F(ScenePixels, StarHeadsAreGreyByTheirNearnessAndWhiteFromFiveOn) {
+  Start("", "");
+  Stars[0] = {0.5f, 2.5f, 0, 0.5f, -20, 0};
+  Stars[1] = {-0.5f, 5.5f, 0, -0.5f, -20, 0};
+  Frames(1);
+  auto brightest = [&](int fromX, int toX) {
+    int level = 0;
+    for (int y = Height / 2 - 1; y <= Height / 2 + 1; y++)
+      for (int x = fromX; x < toX; x++) {
+        const Rgb c = At({x, y});
+        EXPECT_TRUE(c.r == c.g && c.g == c.b) << x << "," << y << " " << c;
+        level = std::max(level, c.r);
+      }
+    return level;
+  };
+  EXPECT_NEAR(brightest(Width / 2 + 2, Width), 128, 4);
+  EXPECT_EQ(brightest(0, Width / 2 - 2), 255);
+  const int nearTail = Project(0.5f, 0, 26).x; // the tail ends at depth 27
+  EXPECT_LT(brightest(nearTail, nearTail + 1), 16);
+}
+
 TEST_F(ScenePixels, ScrollTextEntersFromTheRightOnItsCentreLine) {
   Start(OneGlyphFont(32, 'A', Red, Red), "", "AAAA");
   Frames(1);

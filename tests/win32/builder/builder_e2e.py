@@ -5,7 +5,8 @@ Sinewright's "Create" under Wine, read back with the tests' own PE resource read
     builder_e2e.py CASE BIN_DIR WORK_DIR XM2WAV CORPUS
 
 Cases: resources (what goes into an intro), messages (what sinebuild tells and its
-exit codes), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
+exit codes), paths (paths written with "/", onto another file system, and onto a
+running intro), packer (the real UPX through Data\\Packer\\upx.exe, and the packed
 intro still runs and plays), dialog (the dialog's own tests on a screen), create
 (Sinewright driven from the keyboard as a user would).
 """
@@ -14,6 +15,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from pe_resources import RT_GROUP_ICON, RT_ICON, RT_RCDATA, resources, section_names  # noqa: E402
@@ -45,9 +47,9 @@ class Session:
     def path(self, name):
         return os.path.join(self.work, name)
 
-    def sinebuild(self, *args, program=None):
+    def sinebuild(self, *args, program=None, cwd=None):
         return subprocess.run(["wine", program or os.path.join(self.bin_dir, "sinebuild.exe"), *args], env=self.env,
-                              capture_output=True, text=True, timeout=300)
+                              cwd=cwd, capture_output=True, text=True, timeout=300)
 
     def build(self, name, *args, written=None):
         """A build to `name` that must succeed; returns the resources of the intro,
@@ -201,6 +203,55 @@ def messages_case(s, xm2wav, corpus):
         expect(bad.returncode == 2 and "usage: sinebuild" in bad.stderr, "%s: exit %d" % (args, bad.returncode))
 
 
+def paths_case(s, corpus):
+    """Paths written with "/", as build scripts write them, to a folder on another file
+    system than the current one: the intro is made whole in its own folder, so putting
+    it in place is a rename there, and no temporary file stays in either folder."""
+    current = s.path("current")
+    os.makedirs(current, exist_ok=True)
+    elsewhere = tempfile.mkdtemp(prefix="sinebuild-paths-", dir="/dev/shm")
+    try:
+        expect(os.stat(current).st_dev != os.stat(elsewhere).st_dev,
+               "/dev/shm is on the file system of %s: no second file system to build onto" % current)
+        font, module = s.path("font.tga"), os.path.join(corpus, "music", "roadblas.xm")
+        font_tga(font)
+        slashed = lambda path: windows_path(path).replace("\\", "/")
+        for out in (elsewhere + "/unix.exe", slashed(elsewhere) + "/drive.exe"):
+            name = out.rsplit("/", 1)[1]
+            done = s.sinebuild("--out", out, "--title", "T", "--font", slashed(font), "--music", slashed(module),
+                               cwd=current)
+            expect(done.returncode == 0, "--out %s: exit %d: %s" % (out, done.returncode, done.stderr.strip()))
+            found = resources(os.path.join(elsewhere, name))
+            expect((RT_RCDATA, "FONT", INTRO_LANGUAGE) in found and (RT_RCDATA, "MUSIC", INTRO_LANGUAGE) in found,
+                   "--out %s: the intro carries %r" % (out, intro_kinds(found)))
+            expect(done.stdout.splitlines()[1].startswith(name + ": "), "parts line: %r" % done.stdout)
+        left = [name for folder in (current, elsewhere) for name in os.listdir(folder) if name.startswith("snw")]
+        expect(not left, "temporary files left behind: %r" % left)
+    finally:
+        shutil.rmtree(elsewhere)
+
+
+def running_intro_kept(s):
+    """A build onto an intro that is running says so and leaves the intro as it was:
+    Windows, and Wine, refuse to replace a program file while it runs."""
+    intro = s.path("running.exe")
+    s.build("running.exe", "--title", "RUNNING")
+    with open(intro, "rb") as f:
+        before = f.read()
+    process = start_wine([intro], s.env, intro + ".log")
+    user = User(s.env)
+    user.window("RUNNING")
+    again = s.sinebuild("--out", windows_path(intro), "--title", "AGAIN")
+    with open(intro, "rb") as f:
+        kept = f.read() == before
+    user.focus("RUNNING")
+    user.keys("Escape")
+    process.wait(120)
+    expect(again.returncode == 1 and "the file is in use" in again.stderr and kept,
+           "a build onto the running intro: exit %d, %r, intro kept: %s" % (again.returncode, again.stderr, kept))
+    expect(not [name for name in os.listdir(s.work) if name.startswith("snw")], "a temporary file was left")
+
+
 def packer_folder(s, name, with_packer, program="sinebuild.exe"):
     """A builder folder with blanks in its path, with or without the packer."""
     folder = s.path(name)
@@ -213,6 +264,25 @@ def packer_folder(s, name, with_packer, program="sinebuild.exe"):
     return os.path.join(folder, program)
 
 
+def packer_failures(s, builder):
+    """A packer that fails, or is no program, fails the build; the intro stays written."""
+    failing = dict(s.env)
+    del failing["PACKER_SCRIPT"]  # the shim then packs nothing and ends with exit code 2
+    intro = s.path("failed pack.exe")
+    failed = subprocess.run(["wine", builder, "--out", windows_path(intro), "--title", "T", "--pack"], env=failing,
+                            capture_output=True, text=True, timeout=300)
+    expect(failed.returncode == 1 and info_of(resources(intro)) == b"T||0|0|0\0"
+           and "sinebuild: --pack failed: the packer ended with exit code 2;" in failed.stderr,
+           "a failing packer: exit %d, %r" % (failed.returncode, failed.stderr))
+    with open(os.path.join(os.path.dirname(builder), "Data", "Packer", "upx.exe"), "w") as f:
+        f.write("no program\n")
+    os.remove(intro)
+    unstarted = s.sinebuild("--out", windows_path(intro), "--title", "T", "--pack", program=builder)
+    expect(unstarted.returncode == 1 and info_of(resources(intro)) == b"T||0|0|0\0"
+           and "sinebuild: --pack failed: the packer could not be started:" in unstarted.stderr,
+           "a packer that is no program: exit %d, %r" % (unstarted.returncode, unstarted.stderr))
+
+
 def packer_case(s, xm2wav, corpus, capture):
     module = os.path.join(corpus, "music", "roadblas.xm")
     font_tga(s.path("font.tga"))
@@ -220,7 +290,7 @@ def packer_case(s, xm2wav, corpus, capture):
     if os.path.exists(log):
         os.remove(log)
     builder = packer_folder(s, "Builder Tools", with_packer=True)
-    # Where a search along the unquoted command line would look first.
+    # Where Windows would look first, were the packer found along its command line.
     shutil.copy(os.path.join(s.bin_dir, "packer_shim.exe"), s.path("Builder.exe"))
     os.makedirs(s.path("out dir"), exist_ok=True)
     intro = s.path(os.path.join("out dir", "packed intro.exe"))
@@ -228,14 +298,14 @@ def packer_case(s, xm2wav, corpus, capture):
                          "--music", windows_path(module), "--font", windows_path(s.path("font.tga")), "--pack",
                          program=builder)
     expect(packed.returncode == 0, "packing build: exit %d: %s" % (packed.returncode, packed.stderr))
-    # The folder keeps its final "\", so a doubled one stands where the two parts meet.
-    # The packer is started by its path, so the decoy beside "Builder Tools" never runs
-    # and the command line arrives as it was made, the packer's path unquoted.
+    # The packer is started by its path, so the decoy beside "Builder Tools" never runs,
+    # and both paths stand quoted: the shim's C run-time, splitting its command line as
+    # UPX's does, finds exactly one file to pack.
     with open(log) as f:
         program, command, *arguments, _ = f.read().strip().splitlines()
-    packer = windows_path(os.path.dirname(builder)) + "\\\\Data\\Packer\\upx.exe"
-    expect(program.lower() == packer.replace("\\\\", "\\").lower(), "the packer that ran is %r" % program)
-    expect(command == '%s "%s"' % (packer, windows_path(intro)) and arguments[-1:] == [windows_path(intro)],
+    packer = windows_path(os.path.dirname(builder)) + "\\Data\\Packer\\upx.exe"
+    expect(program.lower() == packer.lower(), "the packer that ran is %r" % program)
+    expect(command == '"%s" "%s"' % (packer, windows_path(intro)) and arguments == [windows_path(intro)],
            "packer command line: %r, arguments %r" % (command, arguments))
     # The build returned only after the packer had ended: the file is packed already.
     wrote, _, packed_line = packed.stdout.strip().splitlines()
@@ -250,6 +320,7 @@ def packer_case(s, xm2wav, corpus, capture):
                            program=packer_folder(s, "No Packer", with_packer=False))
     expect(unpacked.returncode == 0 and "no packer at" in unpacked.stderr, "no packer: %r" % unpacked.stderr)
     expect("UPX0" not in section_names(plain), "packed without a packer")
+    packer_failures(s, builder)
 
     process = start_wine([intro], s.env, intro + ".log")
     try:
@@ -308,21 +379,38 @@ def dialog_case(s):
     expect(tests.returncode == 0, "dialog tests:\n" + tests.stdout[-3000:])
 
 
+def browse(user, path):
+    """Presses the ".." button that has the focus and chooses `path`."""
+    user.keys("space")
+    user.focus("Open File...")
+    user.type(path)
+    user.keys("Return")
+    user.focus("Sinewright v0.1")
+
+
 def create_case(s):
-    """A user types a title and a scroll text with bars, picks "Y axis wave.", "Close
-    on Mouse Click." and "Full Screen." with the keyboard, presses "Create", names
-    the intro in the save dialog and confirms the message; the intro, packed by the
-    time the message shows, holds exactly those settings and runs. Enter and Esc
-    leave the dialog open; "Exit" and the close box end the program."""
+    """A user picks an empty font and an empty module with the ".." buttons, types a
+    title and a scroll text with bars, picks "Y axis wave.", "Close on Mouse Click."
+    and "Full Screen." with the keyboard, presses "Create", names the intro in the
+    save dialog and confirms the message; the intro, packed by the time the message
+    shows, holds exactly those settings, and nothing of the empty files, and runs.
+    Enter and Esc leave the dialog open; "Exit" and the close box end the program. A
+    build onto the running intro says so and leaves it as it was."""
     user, target = User(s.env), s.path("typed")
     for leftover in (target, target + ".exe", target + ".exe.unpacked", s.path("packer.log")):
         if os.path.exists(leftover):
             os.remove(leftover)
+    for empty in ("empty.tga", "empty.xm"):
+        open(s.path(empty), "wb").close()
     builder = packer_folder(s, "Dialog Tools", with_packer=True, program="Sinewright.exe")
     process = start_wine([builder], s.env, s.path("sinewright.log"))
     user.focus("Sinewright v0.1")
     # Tab order is template order; the focus starts in the font box.
-    user.keys(*["Tab"] * 6)
+    user.keys("Tab", "Tab")  # the font's ".."
+    browse(user, windows_path(s.path("empty.tga")))
+    user.keys("Tab")  # the module's ".."
+    browse(user, windows_path(s.path("empty.xm")))
+    user.keys(*["Tab"] * 3)  # "Create", "Exit", the title
     user.type("MY|INTRO")
     user.keys("Tab")
     user.type("HELLO|SCENE")
@@ -340,24 +428,39 @@ def create_case(s):
     # The build waited for the packer, which ran before the message.
     log = s.path("packer.log")
     ending = open(log).read().strip().splitlines()[-1] if os.path.exists(log) else "never ran"
+    expect(os.path.exists(target + ".exe"), "no intro was written: the message is a warning")
     expect(ending == "ended" and "UPX0" in section_names(target + ".exe"),
            "the packer %s; sections %s" % (ending, section_names(target + ".exe")))
     user.keys("Return")
     unpacked = resources(target + ".exe.unpacked")
     expect(info_of(unpacked) == b"MY INTRO|HELLO SCENE|89|1|1\0", "typed intro's INFO is %r" % info_of(unpacked))
+    expect(intro_kinds(unpacked) == [(RT_RCDATA, "INFO")], "empty files went in: %r" % intro_kinds(unpacked))
     user.focus("Sinewright v0.1")
     user.keys("Tab", "space")  # from "Create" to "Exit"
     expect_end(process, '"Exit"')
 
     intro = start_wine([target + ".exe"], s.env, target + ".log")
     user.window("MY INTRO")
-    user.keys("Escape")
-    intro.kill()
-
+    with open(target + ".exe", "rb") as f:
+        running = f.read()
     process = start_wine([builder], s.env, s.path("sinewright.log"))
+    user.focus("Sinewright v0.1")
+    user.keys(*["Tab"] * 4, "space")  # from the font box to "Create"
+    user.focus("Save as")
+    user.type(windows_path(target))
+    user.keys("Return")
+    user.focus("Sinewright")  # the warning; without it the dialog would show nothing
+    with open(target + ".exe", "rb") as f:
+        expect(f.read() == running, "the running intro was replaced")
+    expect(not [name for name in os.listdir(s.work) if name.startswith("snw")], "a temporary file was left")
+    user.keys("Return")
     user.focus("Sinewright v0.1")
     user.keys("alt+F4")  # what the close box sends: SC_CLOSE, then WM_CLOSE
     expect_end(process, "The close box")
+
+    user.focus("MY INTRO")
+    user.keys("Escape")
+    intro.kill()
 
 
 def main():
@@ -375,6 +478,9 @@ def main():
             resources_case(s, corpus)
         elif case == "messages":
             messages_case(s, xm2wav, corpus)
+        elif case == "paths":
+            paths_case(s, corpus)
+            running_intro_kept(s)
         elif case == "packer":
             packer_case(s, xm2wav, corpus, capture)
         elif case == "create":

@@ -1,12 +1,12 @@
 // Stands at Data\Packer\upx.exe beside a builder under test. It writes its own
-// program file's path, its command line and then each argument after the program, a
-// line each, to the file that PACKER_LOG names, and packs the intro, its last
-// argument, with the real upx through the shell script that PACKER_SCRIPT names (a
-// builder in a folder with blanks hands its path on unquoted, so the tail of that
-// path comes before the intro as arguments of its own). Wine gives a Windows program
-// no handle to a Unix process it starts, so the shim waits for the script's "done"
-// file itself: the builder's wait for the shim is then a wait for upx. Its last line
-// says whether the builder's completion message was already showing when it ended.
+// program file's path, its command line and then each argument after the program, as
+// its C run-time splits them (the way UPX's does), a line each, to the file that
+// PACKER_LOG names, and packs the intro, its last argument, with the real upx through
+// the shell script that PACKER_SCRIPT names. Without PACKER_SCRIPT it packs nothing
+// and ends with exit code 2, a packer that fails. Wine gives a Windows program no
+// handle to a Unix process it starts, so the shim waits for the script's "done" file
+// itself: the builder's wait for the shim is then a wait for upx. Its last line says
+// whether the builder's completion message was already showing when it ended.
 //   upx.exe "C:\path\intro.exe"   (exit code: upx's)
 #include <windows.h>
 
