@@ -22,15 +22,6 @@ ConvertedModule Rejected(std::string why) {
   return m;
 }
 
-// Formats this program knows by their signatures but does not convert.
-const char *UnsupportedFormat(const uint8_t *bytes, size_t size) {
-  if (size >= 48 && std::memcmp(bytes + 44, "SCRM", 4) == 0)
-    return "an S3M (Scream Tracker 3) module";
-  if (size >= 4 && std::memcmp(bytes, "IMPM", 4) == 0)
-    return "an IT (Impulse Tracker) module";
-  return nullptr;
-}
-
 std::string VersionText(uint16_t version) {
   char text[16];
   std::snprintf(text, sizeof text, "%u.%02x", unsigned(version >> 8 & 0xFF), unsigned(version & 0xFF));
@@ -125,13 +116,7 @@ ConvertedModule FromXm(const uint8_t *bytes, size_t size) {
   return FromSong(r.song, size, description + changes + Arrow + " 1.04", std::move(warnings));
 }
 
-} // namespace
-
-ConvertedModule ConvertModule(const uint8_t *bytes, size_t size) {
-  if (LooksLikeXm(bytes, size))
-    return FromXm(bytes, size);
-  if (const char *format = UnsupportedFormat(bytes, size))
-    return Rejected(std::string(format) + ", which is not supported: only XM and MOD modules are");
+ConvertedModule FromMod(const uint8_t *bytes, size_t size) {
   ModReading mod = ReadMod(bytes, size);
   switch (mod.outcome) {
   case ModReading::Truncated: return Rejected("a truncated MOD module: the file ends inside its patterns");
@@ -142,6 +127,45 @@ ConvertedModule ConvertModule(const uint8_t *bytes, size_t size) {
   case ModReading::Read: break;
   }
   return FromSong(mod.song, size, mod.description + Arrow, std::move(mod.warnings));
+}
+
+bool LooksLikeS3m(const uint8_t *bytes, size_t size) {
+  return size >= 48 && std::memcmp(bytes + 44, "SCRM", 4) == 0;
+}
+bool LooksLikeIt(const uint8_t *bytes, size_t size) {
+  return size >= 4 && std::memcmp(bytes, "IMPM", 4) == 0;
+}
+bool AnyBytes(const uint8_t *, size_t) { return true; }
+
+ConvertedModule FromS3m(const uint8_t *, size_t) {
+  return Rejected("an S3M (Scream Tracker 3) module, which is not supported: only XM and MOD modules are");
+}
+
+ConvertedModule FromIt(const uint8_t *, size_t) {
+  return Rejected("an IT (Impulse Tracker) module, which is not supported: only XM and MOD modules are");
+}
+
+struct FormatReader {
+  bool (*recognises)(const uint8_t *bytes, size_t size);
+  ConvertedModule (*convert)(const uint8_t *bytes, size_t size);
+};
+
+// Each format by its signature, tried in this order; a MOD, which has none that
+// every MOD shares, is what is left.
+constexpr FormatReader Readers[] = {
+    {LooksLikeXm, FromXm},
+    {LooksLikeS3m, FromS3m},
+    {LooksLikeIt, FromIt},
+    {AnyBytes, FromMod},
+};
+
+} // namespace
+
+ConvertedModule ConvertModule(const uint8_t *bytes, size_t size) {
+  const FormatReader *reader = Readers; // the last one takes anything
+  while (!reader->recognises(bytes, size))
+    ++reader;
+  return reader->convert(bytes, size);
 }
 
 std::vector<std::string> ConversionReport(const std::string &name, const ConvertedModule &module) {
