@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SongModel.h"
+
+// A song as Scream Tracker 3 and Impulse Tracker store it, between reading and the
+// XM: their commands A-Z with the parameters as stored (00 often meaning "the last
+// one", which the tracker remembers), and their own volume column. The S3M and IT
+// readers fill it; the steps the two formats share (parameter memory, new-note
+// actions, volumes) work on it; one mapping turns it into the XM song.
+
+// Notes: 1..120 are C-0..B-9; the others are events.
+constexpr uint8_t ScreamNoNote = 0;
+constexpr uint8_t ScreamNoteFade = 253; // Impulse Tracker: the note fades out
+constexpr uint8_t ScreamNoteCut = 254;
+constexpr uint8_t ScreamNoteOff = 255;
+constexpr uint8_t ScreamNoVolume = 0xFF;
+
+struct ScreamCell {
+  uint8_t note = ScreamNoNote;
+  uint8_t instrument = 0;           // 1-based, 0 none
+  uint8_t volume = ScreamNoVolume;  // S3M: 0..64; IT: the volume-column byte 0..212
+  uint8_t command = 0;              // 1 = A .. 26 = Z, 0 none
+  uint8_t parameter = 0;
+};
+
+struct ScreamPattern {
+  uint16_t rows = 64;
+  std::vector<ScreamCell> cells; // rows x channels, row by row
+};
+
+enum class ScreamTracker : uint8_t { ScreamTracker3, ImpulseTracker };
+
+// The song's flags that change what its commands do.
+struct ScreamFlags {
+  bool fastVolumeSlides = false; // Scream Tracker 3.00: volume slides on the first tick too
+  bool amigaLimits = false;      // periods stay within the Amiga's
+  bool oldEffects = false;       // Impulse Tracker's "old effects"
+  bool compatibleGxx = false;    // Impulse Tracker's "compatible Gxx"
+  bool linearSlides = false;     // Impulse Tracker's linear slides; Scream Tracker's are Amiga slides
+};
+
+struct ScreamSong {
+  ScreamTracker tracker = ScreamTracker::ScreamTracker3;
+  ScreamFlags flags;
+  Song xm; // name, tracker, instruments, speed and tempo, as the readers make them
+  uint8_t globalVolume = 64;
+  uint8_t mixVolume = 128;
+  std::vector<uint8_t> orders;         // as stored: 254 is skipped, 255 ends the song
+  std::vector<uint8_t> channelPanning; // per channel, 0..255 as in XM
+  std::vector<uint8_t> channelVolume;  // per channel, 0..64 (Impulse Tracker)
+  std::vector<ScreamPattern> patterns;
+  std::vector<std::string> warnings;
+};
