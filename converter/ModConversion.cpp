@@ -30,8 +30,16 @@ void KeepOnlyTheLoop(ModSampleInfo &info, std::string &bytes) {
   info.loopStart = 0;
 }
 
-// The sample as far as the file holds it.
-void ShortenToWhatIsThere(ModSampleInfo &info, const std::string &bytes) {
+// The sample as far as the file holds it. The reference players play a loop that the
+// file ends inside at its full length, the missing part silent; so does the XM while
+// that silence stays within `silenceLeft` bytes.
+void KeepWhatIsThere(ModSampleInfo &info, std::string &bytes, uint64_t &silenceLeft) {
+  const uint64_t loopEnd = uint64_t(info.loopStart) + info.loopLength;
+  if (info.loopLength && info.loopStart < bytes.size() && loopEnd > bytes.size() &&
+      loopEnd - bytes.size() <= silenceLeft) {
+    silenceLeft -= loopEnd - bytes.size();
+    bytes.resize(size_t(loopEnd), '\0');
+  }
   info.length = uint32_t(bytes.size());
   if (info.loopStart >= info.length)
     info.loopStart = info.loopLength = 0;
@@ -72,7 +80,10 @@ const char *TrackerName(ModDialect dialect, const ModLayout &layout) {
 
 class TModToXm {
 public:
-  TModToXm(ModFile &file, ModReading &out) : file(file), dialect(DialectOf(file)), out(out) {}
+  // No more silence is added to loops than the file has bytes: the XM stays within
+  // twice the file's size.
+  TModToXm(ModFile &file, size_t fileSize, ModReading &out)
+      : file(file), dialect(DialectOf(file)), out(out), silenceLeft(fileSize) {}
 
   void Run() {
     Song &song = out.song;
@@ -116,7 +127,7 @@ private:
       std::string &bytes = file.sampleBytes[s];
       if (dialect != ModDialect::ProTracker)
         KeepOnlyTheLoop(info, bytes);
-      ShortenToWhatIsThere(info, bytes);
+      KeepWhatIsThere(info, bytes, silenceLeft);
       SongInstrument instrument;
       instrument.name = info.name;
       if (info.length > 0)
@@ -206,6 +217,7 @@ private:
   ModReading &out;
   ModLosses losses;
   std::vector<int> finetunes;
+  uint64_t silenceLeft;
 };
 
 } // namespace
@@ -229,6 +241,6 @@ ModReading ReadMod(const uint8_t *bytes, size_t size) {
   case ModFileRead::BadSongLength: out.outcome = ModReading::BadSongLength; return out;
   case ModFileRead::Read: break;
   }
-  TModToXm(file, out).Run();
+  TModToXm(file, size, out).Run();
   return out;
 }

@@ -6,5 +6,5 @@ std::string Counted(const std::string &text, uint64_t count) {
 
 std::string SamplesCutShort(uint64_t missing) {
   return "the file ends " + std::to_string(missing) +
-         " bytes before the end of its sample data; the samples it cuts short end where it does";
+         " bytes before the end of its sample data; what it does not hold is not played";
 }

@@ -274,9 +274,10 @@ TEST(Converter, WritesNoMoreThanTheFileHolds) {
   ASSERT_EQ(m.warnings.size(), 1u);
   EXPECT_EQ(m.warnings[0].rfind("the file ends 67108848 bytes before the end of its sample data", 0), 0u);
 
-  // A cut MOD keeps what is there of the sample the file ends in.
+  // A cut MOD keeps what is there of the sample the file ends in; a loop the file
+  // ends inside keeps its length, the rest silent, as the reference players play it.
   ModSpec cut;
-  cut.samples = {{std::vector<int8_t>(1000, 30)}, {std::vector<int8_t>(1000, 60)}};
+  cut.samples = {{std::vector<int8_t>(1000, 30)}, {std::vector<int8_t>(1000, 60), 0, 64, 100, 400}};
   cut.cell(0, 0, 0) = {428, 2, 0, 0};
   cut.cutAt = writeMod(cut).size() - 400;
   m = convert(writeMod(cut));
@@ -284,8 +285,19 @@ TEST(Converter, WritesNoMoreThanTheFileHolds) {
   {
     LoadedSong loaded(m.xm);
     ASSERT_TRUE(loaded.loaded);
-    EXPECT_EQ(song.instruments[1].samples[0]->length, 600u);
-    EXPECT_EQ(song.instruments[1].samples[0]->data[599], 60 << 8);
+    const XmSample &sample = *song.instruments[1].samples[0];
+    EXPECT_EQ(sample.loopStart, 200u);
+    EXPECT_EQ(sample.loopLength, 800u);
+    EXPECT_EQ(sample.data[599], 60 << 8);
+    EXPECT_EQ(sample.data[600], 0);
+  }
+  cut.samples[1].loopLengthWords = 1;
+  m = convert(writeMod(cut));
+  {
+    LoadedSong loaded(m.xm);
+    ASSERT_TRUE(loaded.loaded);
+    EXPECT_EQ(song.instruments[1].samples[0]->length, 600u)
+        << "a sample without a loop ends where the file does";
   }
 
   // A 16-bit sample of an odd byte count: the player would start the next one a byte early.
