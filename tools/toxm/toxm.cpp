@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ModuleConverter.h"
+#include "ProductVersion.h"
 #include "WholeFile.h"
 
 namespace {
@@ -32,6 +33,8 @@ std::string BaseName(const char *path) {
 } // namespace
 
 int main(int argc, char **argv) {
+  if (PrintedVersion("toxm", argc, argv))
+    return 0;
   if (argc >= 2 && argv[1][0] == '-' && argv[1][1] != '\0')
     return UsageError((std::string("unknown option ") + argv[1]).c_str());
   if (argc != 3)
