@@ -25,10 +25,14 @@ int Fail(const char *path, const std::string &why) {
   return 1;
 }
 
-std::string BaseName(const char *path) {
-  const char *slash = std::strrchr(path, '/');
-  return slash ? slash + 1 : path;
-}
+// Windows takes "\" and "/" alike between a path's parts, and "C:" before them.
+#ifdef _WIN32
+const char *const PathSeparators = "\\/:";
+#else
+const char *const PathSeparators = "/";
+#endif
+
+std::string BaseName(const std::string &path) { return path.substr(path.find_last_of(PathSeparators) + 1); }
 
 } // namespace
 
