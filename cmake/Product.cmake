@@ -28,7 +28,7 @@ endfunction()
 function(windows_tool target)
   set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
   static_windows_program(${target})
-  target_link_options(${target} PRIVATE -s)
+  target_link_options(${target} PRIVATE -s -Wl,--gc-sections)
 endfunction()
 
 # Tests that derive from the product's classes must match its no-RTTI ABI.
