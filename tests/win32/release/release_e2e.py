@@ -23,7 +23,7 @@ from wine_e2e import (BYTES_PER_SECOND, capture_environment, compare_sound, fail
 
 INSTALL = "C:\\Program Files\\Sinewright"
 CORPUS_FOLDERS = ["xm", "xm-old", "mod", "s3m", "it"]
-CORPUS_SECONDS = 5  # of render per module: enough to cross many rows and effects
+CORPUS_SECONDS = 20  # of render per module: far into each song; starting the programs costs more
 SOUND_SECONDS = 10
 TEXTS = (".txt", ".bat")
 
