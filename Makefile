@@ -6,7 +6,7 @@ FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test size setup native win32 test-native test-win32 fuzz-build fuzz test-fuzz clean
+.PHONY: demo test size dist setup native win32 test-native test-win32 fuzz-build fuzz test-fuzz clean
 
 # The builds depend on the setup, so `make -j` never builds while packages install.
 demo: native win32
@@ -17,6 +17,10 @@ test: test-native test-win32 test-fuzz
 # Where the player's bytes go: per source file, largest functions, sections, packed size.
 size: win32
 	python3 scripts/size_report.py --build $(WIN32)
+
+# The Windows release: out/dist/Sinewright-VERSION-win32.zip.
+dist: win32
+	python3 scripts/dist.py $(WIN32)/bin out/dist
 
 setup:
 	bash scripts/setup.sh

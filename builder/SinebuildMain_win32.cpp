@@ -14,6 +14,7 @@
 #include "IntroSizes.h"
 #include "PathText.h"
 #include "PostBuild_win32.h"
+#include "ProductVersion.h"
 
 namespace {
 // One line for an input that is left out or will not work; a left-out input is also
@@ -97,6 +98,8 @@ bool Pack(const std::string &output) {
 } // namespace
 
 int main(int argc, char **argv) {
+  if (PrintedVersion("sinebuild", argc, argv))
+    return 0;
   TBuildCommand command;
   const std::string error = ParseBuildCommand(argc, argv, command);
   if (!error.empty()) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "MoveOver.h"
+
 bool WriteWholeFile(const std::string &path, const std::string &bytes) {
   const std::string partial = path + ".part";
   std::FILE *file = std::fopen(partial.c_str(), "wb");
@@ -9,7 +11,7 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes) {
     return false;
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   written = std::fclose(file) == 0 && written;
-  if (written && std::rename(partial.c_str(), path.c_str()) == 0)
+  if (written && MoveOver(partial, path))
     return true;
   std::remove(partial.c_str());
   return false;

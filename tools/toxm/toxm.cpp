@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ModuleConverter.h"
+#include "ProductVersion.h"
 #include "WholeFile.h"
 
 namespace {
@@ -24,14 +25,20 @@ int Fail(const char *path, const std::string &why) {
   return 1;
 }
 
-std::string BaseName(const char *path) {
-  const char *slash = std::strrchr(path, '/');
-  return slash ? slash + 1 : path;
-}
+// Windows takes "\" and "/" alike between a path's parts, and "C:" before them.
+#ifdef _WIN32
+const char *const PathSeparators = "\\/:";
+#else
+const char *const PathSeparators = "/";
+#endif
+
+std::string BaseName(const std::string &path) { return path.substr(path.find_last_of(PathSeparators) + 1); }
 
 } // namespace
 
 int main(int argc, char **argv) {
+  if (PrintedVersion("toxm", argc, argv))
+    return 0;
   if (argc >= 2 && argv[1][0] == '-' && argv[1][1] != '\0')
     return UsageError((std::string("unknown option ") + argv[1]).c_str());
   if (argc != 3)

@@ -12,6 +12,7 @@
 
 #include "ModuleConverter.h"
 #include "ModuleSource.h"
+#include "ProductVersion.h"
 #include "SongArena.h"
 #include "XmLoader.h"
 #include "XmOutput.h"
@@ -148,6 +149,8 @@ void removeRegularFile(const char *path) {
 } // namespace
 
 int main(int argc, char **argv) {
+  if (PrintedVersion("xm2wav", argc, argv))
+    return 0;
   const Options o = parseOptions(argc, argv);
   const std::string file = readFile(o.input);
   const ConvertedModule module = ConvertModule(reinterpret_cast<const uint8_t *>(file.data()), file.size());
