@@ -9,10 +9,11 @@
 
 namespace {
 
-// 127 x sin(pi x i / 32): half a period of the vibrato and tremolo sine.
-const uint8_t waveformTable[32] = {0,   12,  25,  37,  49,  60,  71,  81,  90,  98,  106,
-                                   112, 117, 122, 125, 126, 127, 126, 125, 122, 117, 112,
-                                   106, 98,  90,  81,  71,  60,  49,  37,  25,  12};
+// 255 x sin(pi x i / 32), rounded down: half a period of the vibrato and tremolo
+// sine, as FastTracker 2 and ProTracker have it.
+const uint8_t waveformTable[32] = {0,   24,  49,  74,  97,  120, 141, 161, 180, 197, 212,
+                                   224, 235, 244, 250, 253, 255, 253, 250, 244, 235, 224,
+                                   212, 197, 180, 161, 141, 120, 97,  74,  49,  24};
 
 uint8_t high(uint8_t value) { return value >> 4; }
 uint8_t low(uint8_t value) { return value & 15; }
@@ -41,29 +42,29 @@ void remember(uint8_t &memory, uint8_t value) {
 int32_t waveformAt(int32_t position, uint8_t waveform) {
   switch (waveform) {
   case 0: return position < 32 ? waveformTable[position % 32] : -waveformTable[position % 32];
-  // Ramp: a straight fall from 127 to -127 across the period.
-  case 1: return 127 - 254 * position / 63;
-  default: return position < 32 ? 127 : -127;
+  // Ramp: a straight fall from 255 to -255 across the period.
+  case 1: return 255 - 510 * position / 63;
+  default: return position < 32 ? 255 : -255;
   }
 }
 
-int32_t waveformValue(uint8_t &position, uint8_t speed, uint8_t depth, uint8_t waveform) {
+// The wave times the depth, in 2^shift ths: the vibrato moves the period by up to
+// 255 x 15 / 32 units (two semitones), the tremolo the volume by up to 59 of 64.
+int32_t waveformValue(uint8_t &position, uint8_t speed, uint8_t depth, uint8_t waveform, int32_t shift) {
   const int32_t value = waveformAt(position & 63, waveform);
   position = (position + speed) & 63;
-  return (value * depth) >> 5;
+  return (value * depth) >> shift;
 }
 
 void vibratoStep(ReplayChannel &channel) {
-  const uint8_t waveform = channel.waveControl & 3;
-  const int32_t value =
-      waveformValue(channel.vibratoPos, channel.vibratoSpeed, channel.vibratoDepth, waveform);
-  channel.periodDelta = value >> 1; // vibrato runs at half the tremolo's scale
+  channel.periodDelta = waveformValue(channel.vibratoPos, channel.vibratoSpeed, channel.vibratoDepth,
+                                      channel.waveControl & 3, 5);
   channel.updateFlags |= UpdatePitch;
 }
 
 void tremoloStep(ReplayChannel &channel) {
   channel.volumeDelta = waveformValue(channel.tremoloPos, channel.tremoloSpeed, channel.tremoloDepth,
-                                      (channel.waveControl >> 4) & 3);
+                                      (channel.waveControl >> 4) & 3, 6);
   channel.updateFlags |= UpdateVolume;
 }
 
@@ -264,7 +265,9 @@ int32_t slideWithin(int32_t value, uint8_t memory, int32_t top) {
   return maxOf(value - low(memory), 0);
 }
 
-void globalVolumeSlide() { song.globalVolume = slideWithin(song.globalVolume, song.globalVolumeSlideMemory, 64); }
+void globalVolumeSlide() {
+  song.globalVolume = slideWithin(song.globalVolume, song.globalVolumeSlideMemory, 64);
+}
 
 void panningSlide(ReplayChannel &channel) {
   channel.panning = slideWithin(channel.panning, channel.panSlide, 255);

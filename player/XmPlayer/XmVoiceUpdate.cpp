@@ -86,8 +86,9 @@ void setTargets(MixVoice &voice) {
 }
 
 void sendVolume(const ReplayChannel &channel, MixVoice &voice) {
-  const int64_t level =
-      int64_t(channel.volume + channel.volumeDelta) * channel.volEnvValue * song.globalVolume * 255;
+  // A tremolo swings the volume within 0..64, never past full or below silence.
+  const int32_t volume = clampTo<int32_t>(channel.volume + channel.volumeDelta, 0, 64);
+  const int64_t level = int64_t(volume) * channel.volEnvValue * song.globalVolume * 255;
   voice.finalVolume = int32_t((level * channel.fadeoutVolume) >> 35);
 }
 

@@ -115,7 +115,7 @@ TEST_F(Effects, VibratoStepsOnTheRowTickTremoloOnlyLaterAndItsLastOffsetStays) {
   setEffect(0, 0x4, 0x48);
   runTicks(1);
   EXPECT_EQ(channel().vibratoPos, 4);
-  EXPECT_EQ(collect(1, periodDelta), (std::vector<int>{6})); // 49 x 8 / 32, halved
+  EXPECT_EQ(collect(1, periodDelta), (std::vector<int>{24})); // 97 x 8 / 32, as FastTracker 2 scales it
 
   cell(0, 1, 0) = XmCell{0, 0, 0x30, 0x7, 0x7F};
   runTicks(4);
@@ -130,8 +130,8 @@ TEST_F(Effects, VibratoStepsOnTheRowTickTremoloOnlyLaterAndItsLastOffsetStays) {
 TEST_F(Effects, InstrumentRestartsTheWavesAsTheWaveControlSays) {
   cell(0, 1, 0).instrument = 1;
   runRows(1);
-  for (const auto &[control, tremoloKept, vibratoKept] :
-       std::vector<std::tuple<uint8_t, bool, bool>>{{0x40, false, false}, {0x4F, true, true}, {0xC8, false, true}}) {
+  for (const auto &[control, tremoloKept, vibratoKept] : std::vector<std::tuple<uint8_t, bool, bool>>{
+           {0x40, false, false}, {0x4F, true, true}, {0xC8, false, true}}) {
     channel().waveControl = control;
     channel().tremoloPos = channel().vibratoPos = 20;
     runTicks(1);
@@ -145,9 +145,9 @@ TEST_F(Effects, VibratoWaveformsOverOnePeriod) {
   song.speed = 8;
   setEffect(1, 0x4, 0x8F); // a period in 8 ticks at full depth
   const std::vector<std::pair<uint8_t, std::vector<int>>> waveforms{
-      {0x40, {0, 21, 29, 21, 0, -22, -30, -22}},     // sine
-      {0x41, {29, 22, 14, 7, -1, -8, -16, -23}},     // ramp, falling
-      {0x42, {29, 29, 29, 29, -30, -30, -30, -30}}}; // square
+      {0x40, {0, 84, 119, 84, 0, -85, -120, -85}},           // sine: 255 x 15 / 32 at its peak
+      {0x41, {119, 89, 59, 28, -2, -32, -63, -93}},          // ramp, falling
+      {0x42, {119, 119, 119, 119, -120, -120, -120, -120}}}; // square
   for (const auto &waveform : waveforms) {
     setEffect(0, 0xE, waveform.first);
     runTicks(8);
