@@ -17,12 +17,19 @@ constexpr uint8_t ScreamNoteFade = 253; // Impulse Tracker: the note fades out
 constexpr uint8_t ScreamNoteCut = 254;
 constexpr uint8_t ScreamNoteOff = 255;
 constexpr uint8_t ScreamNoVolume = 0xFF;
+constexpr uint8_t ScreamLastNote = 120;
+
+// The commands by letter: A is 1, Z is 26.
+constexpr uint8_t ScreamCommand(char letter) { return uint8_t(letter - 'A' + 1); }
+constexpr uint8_t ScreamCommands = 26;
 
 struct ScreamCell {
   uint8_t note = ScreamNoNote;
-  uint8_t instrument = 0;           // 1-based, 0 none
-  uint8_t volume = ScreamNoVolume;  // S3M: 0..64; IT: the volume-column byte 0..212
-  uint8_t command = 0;              // 1 = A .. 26 = Z, 0 none
+  uint8_t instrument = 0;          // 1-based, 0 none
+  uint8_t volume = ScreamNoVolume; // S3M: 0..64; IT: the volume-column byte 0..212
+  uint8_t command = 0;             // 1 = A .. 26 = Z, 0 none
+  // As stored, except C's row: a number in both formats (S3M stores it as two
+  // decimal digits, which its reader turns into the number).
   uint8_t parameter = 0;
 };
 
@@ -40,7 +47,12 @@ struct ScreamFlags {
   bool oldEffects = false;       // Impulse Tracker's "old effects"
   bool compatibleGxx = false;    // Impulse Tracker's "compatible Gxx"
   bool linearSlides = false;     // Impulse Tracker's linear slides; Scream Tracker's are Amiga slides
+  bool mono = false;             // Scream Tracker: every channel in the centre, panning commands unheard
 };
+
+// Order entries that are no pattern.
+constexpr uint8_t ScreamSkipOrder = 254; // "+++": play on with the next entry
+constexpr uint8_t ScreamEndOrder = 255;  // "---": the song ends here
 
 struct ScreamSong {
   ScreamTracker tracker = ScreamTracker::ScreamTracker3;
@@ -53,4 +65,16 @@ struct ScreamSong {
   std::vector<uint8_t> channelVolume;  // per channel, 0..64 (Impulse Tracker)
   std::vector<ScreamPattern> patterns;
   std::vector<std::string> warnings;
+  // Per instrument (1-based number - 1), for the steps that follow a note's pitch or
+  // sample: the sample length in frames, 0 for none.
+  std::vector<uint32_t> sampleFrames;
 };
+
+inline size_t ScreamChannels(const ScreamSong &song) { return song.channelPanning.size(); }
+
+inline ScreamCell *ScreamRow(ScreamPattern &pattern, size_t row, size_t channels) {
+  return &pattern.cells[row * channels];
+}
+inline const ScreamCell *ScreamRow(const ScreamPattern &pattern, size_t row, size_t channels) {
+  return &pattern.cells[row * channels];
+}

@@ -1,0 +1,121 @@
+#include "ParameterMemory.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "ScreamWalk.h"
+
+namespace {
+
+constexpr size_t MostPatterns = 256;
+
+// The values resolved for one order entry: (cell index, value), in cell order.
+using Resolution = std::vector<std::pair<size_t, uint8_t>>;
+
+void Apply(ScreamPattern &pattern, const Resolution &resolution) {
+  for (const auto &[cell, value] : resolution)
+    pattern.cells[cell].parameter = value;
+}
+
+class TMemoryResolution {
+public:
+  TMemoryResolution(ScreamSong &song, const ParameterMemoryTable &table)
+      : song(song), table(table), channels(ScreamChannels(song)), resolved(song.orders.size()),
+        memory(channels * (ScreamCommands + 1), 0) {}
+
+  size_t Run() {
+    std::vector<std::vector<bool>> done(song.orders.size());
+    for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
+      const ScreamPattern &pattern = song.patterns[played.pattern];
+      done[played.order].resize(pattern.cells.size(), false);
+      for (size_t c = 0; c < channels; ++c)
+        Resolve(played, pattern, played.row * channels + c, c, done[played.order]);
+    }
+    for (Resolution &r : resolved)
+      std::sort(r.begin(), r.end());
+    PlaceResolutions();
+    return conflicts;
+  }
+
+private:
+  void Resolve(const ScreamPlayedRow &played, const ScreamPattern &pattern, size_t index, size_t channel,
+               std::vector<bool> &done) {
+    const ScreamCell &cell = pattern.cells[index];
+    const uint8_t which = cell.command <= ScreamCommands ? table.memory[cell.command] : 0;
+    if (which == 0)
+      return;
+    uint8_t &remembered = memory[channel * (ScreamCommands + 1) + which];
+    if (cell.parameter) {
+      remembered = cell.parameter;
+      return;
+    }
+    Resolution &r = resolved[played.order];
+    if (!done[index]) {
+      done[index] = true;
+      r.push_back({index, remembered});
+      return;
+    }
+    const auto first = std::find_if(r.begin(), r.end(), [&](const auto &e) { return e.first == index; });
+    if (first != r.end() && first->second != remembered)
+      ++conflicts;
+  }
+
+  // Each pattern takes the resolution of the first order entry that plays it; an
+  // entry that resolves it otherwise gets a copy, or when none fits the first one.
+  void PlaceResolutions() {
+    std::vector<std::vector<std::pair<Resolution, size_t>>> versions(song.patterns.size());
+    const size_t stored = song.patterns.size();
+    for (size_t order = 0; order < song.orders.size(); ++order) {
+      const uint8_t pattern = song.orders[order];
+      if (pattern >= stored || resolved[order].empty())
+        continue;
+      auto &known = versions[pattern];
+      const auto same =
+          std::find_if(known.begin(), known.end(), [&](const auto &v) { return v.first == resolved[order]; });
+      if (same != known.end()) {
+        song.orders[order] = uint8_t(same->second);
+      } else if (known.empty()) {
+        known.push_back({resolved[order], pattern});
+      } else if (song.patterns.size() < MostPatterns && song.patterns.size() < ScreamSkipOrder) {
+        known.push_back({resolved[order], song.patterns.size()});
+        song.patterns.push_back(song.patterns[pattern]);
+        song.orders[order] = uint8_t(song.patterns.size() - 1);
+      } else {
+        conflicts += Differences(known.front().first, resolved[order]);
+      }
+    }
+    for (const auto &known : versions)
+      for (const auto &[resolution, pattern] : known)
+        Apply(song.patterns[pattern], resolution);
+  }
+
+  static size_t Differences(const Resolution &kept, const Resolution &wanted) {
+    size_t count = 0;
+    for (const auto &entry : wanted)
+      count += std::find(kept.begin(), kept.end(), entry) == kept.end();
+    return count;
+  }
+
+  ScreamSong &song;
+  const ParameterMemoryTable &table;
+  const size_t channels;
+  std::vector<Resolution> resolved;
+  std::vector<uint8_t> memory; // per channel, per memory number
+  size_t conflicts = 0;
+};
+
+} // namespace
+
+ParameterMemoryTable ScreamTracker3Memory() {
+  ParameterMemoryTable table;
+  constexpr uint8_t Shared = 1, TonePortamento = 2, Offset = 3;
+  for (char c : {'D', 'E', 'F', 'H', 'I', 'J', 'K', 'L', 'Q', 'R', 'S', 'T', 'U'})
+    table.memory[ScreamCommand(c)] = Shared;
+  table.memory[ScreamCommand('G')] = TonePortamento;
+  table.memory[ScreamCommand('O')] = Offset;
+  return table;
+}
+
+size_t ResolveParameterMemory(ScreamSong &song, const ParameterMemoryTable &table) {
+  return TMemoryResolution(song, table).Run();
+}

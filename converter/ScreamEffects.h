@@ -1,0 +1,45 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "ScreamSong.h"
+#include "SongModel.h"
+
+// Scream Tracker's and Impulse Tracker's commands, with their parameters resolved
+// (ParameterMemory.h), as the XM effects that play them: what a command does
+// depends on the tracker and the song's flags.
+
+// What an XM cannot play of a cell, counted for the warnings (ScreamWarnings.h).
+enum class ScreamLoss : uint8_t {
+  None,
+  Filter,        // S0x: the Amiga filter
+  Glissando,     // S1x: slides in semitones
+  Finetune,      // S2x: a sample's finetune set for good
+  RandomWave,    // S3x, S4x of 3: a random waveform
+  StereoControl, // SAx
+  FunkRepeat,    // SFx
+  Panbrello,     // Yxy
+  Macro,         // Zxx
+  FastSpeed,     // Axx above 31 ticks a row
+  Surround,      // XA4, S91
+  FineVibrato,   // Uxy whose depth is not a multiple of 4
+  NoteRange,     // a note outside XM's eight octaves
+  PanningReset,  // a note whose instrument takes the sample's panning, with no room to set it again
+  Memory,        // a 00 parameter that plays with another pass's value (ParameterMemory.h)
+  Count
+};
+
+struct ScreamLosses {
+  std::array<size_t, size_t(ScreamLoss::Count)> count{};
+  void Add(ScreamLoss loss) { ++count[size_t(loss)]; }
+};
+
+struct ScreamSemantics {
+  ScreamTracker tracker = ScreamTracker::ScreamTracker3;
+  ScreamFlags flags;
+};
+
+// One cell as XM plays it: note, instrument, volume column and effect. A jump's
+// order stays as stored (the order list changes in ScreamToXm.h).
+SongCell MapScreamCell(const ScreamCell &cell, const ScreamSemantics &semantics, ScreamLosses &losses);

@@ -1,0 +1,166 @@
+#include "ScreamToXm.h"
+
+#include <utility>
+
+#include "SongWalk.h"
+#include "XmFormat.h"
+
+namespace {
+
+constexpr size_t MostOrders = 256;
+constexpr uint8_t FullGlobalVolume = 64;
+constexpr uint8_t Centre = 0x80;
+constexpr uint8_t PanningSteps = 16;
+constexpr size_t SamplePanningByte = 15;
+
+bool HasNoEffect(const SongCell &cell) { return cell.effect == 0 && cell.parameter == 0; }
+
+// Where each stored order entry plays in the XM order list: skip entries go, and
+// the song ends at its first end entry. A jump past the end names the end, where
+// the player starts the song again.
+std::vector<uint8_t> XmOrders(const ScreamSong &scream, std::vector<size_t> &xmIndex) {
+  std::vector<uint8_t> orders;
+  xmIndex.assign(scream.orders.size() + 1, 0);
+  size_t stored = 0;
+  for (; stored < scream.orders.size(); ++stored) {
+    const uint8_t pattern = scream.orders[stored];
+    xmIndex[stored] = orders.size();
+    if (pattern == ScreamEndOrder || orders.size() == MostOrders)
+      break;
+    if (pattern != ScreamSkipOrder)
+      orders.push_back(pattern);
+  }
+  for (; stored <= scream.orders.size(); ++stored)
+    xmIndex[stored] = orders.size();
+  return orders;
+}
+
+void AddChannel(Song &song) {
+  const size_t channels = song.channels;
+  for (SongPattern &p : song.patterns) {
+    std::vector<SongCell> cells(size_t(p.rows) * (channels + 1));
+    for (size_t row = 0; row < p.rows; ++row)
+      std::copy(&p.cells[row * channels], &p.cells[row * channels] + channels, &cells[row * (channels + 1)]);
+    p.cells = std::move(cells);
+  }
+  ++song.channels;
+}
+
+// The effect on the song's first row, on a channel free for it or on one added.
+void PutOnFirstRow(Song &song, uint8_t effect, uint8_t parameter) {
+  SongCell *cells = RowCells(song.patterns[song.orders[0]], 0, song.channels);
+  for (size_t c = 0; c < song.channels; ++c)
+    if (HasNoEffect(cells[c])) {
+      cells[c].effect = effect, cells[c].parameter = parameter;
+      return;
+    }
+  AddChannel(song);
+  RowCells(song.patterns[song.orders[0]], 0, song.channels)[song.channels - 1] = {0, 0, 0, effect, parameter};
+}
+
+uint8_t SamplePanning(const Song &song, uint8_t instrument) {
+  if (instrument == 0 || instrument > song.instruments.size() ||
+      song.instruments[instrument - 1].samples.empty())
+    return Centre;
+  return uint8_t(song.instruments[instrument - 1].samples[0].header[SamplePanningByte]);
+}
+
+bool SetsVolume(uint8_t volume) {
+  return volume >= XmVolumeColumn::SetFirst && volume <= XmVolumeColumn::SetLast;
+}
+
+uint8_t VolumeColumnPanning(uint8_t panning) {
+  const int step = (panning + PanningSteps / 2) / PanningSteps;
+  return uint8_t(XmVolumeColumn::SetPanning << 4 | (step < PanningSteps ? step : PanningSteps - 1));
+}
+
+struct ChannelState {
+  uint8_t panning = Centre, instrument = 0;
+  bool released = false;
+};
+
+// XM sets a sample's panning with every instrument number, Scream Tracker and
+// Impulse Tracker keep the channel's. Where a pass first plays a cell with an
+// instrument whose sample would move the channel, the cell sets the channel's
+// panning again: in its volume column or effect when free, or by leaving out an
+// instrument number that only repeats the one playing (the cell's volume sets what
+// the number would have).
+class TKeepPanning {
+public:
+  TKeepPanning(Song &song, const std::vector<uint8_t> &panning, ScreamLosses &losses)
+      : song(song), channels(song.channels), state(channels), losses(losses) {
+    for (size_t c = 0; c < panning.size() && c < channels; ++c)
+      state[c].panning = panning[c];
+  }
+
+  void Run() {
+    ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
+      for (size_t c = 0; c < channels; ++c)
+        Follow(cells[c], state[c], first);
+    });
+  }
+
+private:
+  void Follow(SongCell &cell, ChannelState &channel, bool first) {
+    if (first && cell.instrument && SamplePanning(song, cell.instrument) != channel.panning &&
+        cell.effect != XmEffect::SetPanning)
+      SetAgain(cell, channel);
+    if (cell.instrument)
+      channel.instrument = cell.instrument, channel.released = false;
+    if (cell.note == KeyOffNote)
+      channel.released = true;
+    if (cell.effect == XmEffect::SetPanning)
+      channel.panning = cell.parameter;
+    else if (cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::SetPanning)
+      channel.panning = uint8_t((cell.parameter & 0x0F) * PanningSteps);
+  }
+
+  void SetAgain(SongCell &cell, const ChannelState &channel) {
+    if (cell.volume == 0 && channel.panning % PanningSteps == 0)
+      cell.volume = VolumeColumnPanning(channel.panning);
+    else if (HasNoEffect(cell))
+      cell.effect = XmEffect::SetPanning, cell.parameter = channel.panning;
+    else if (cell.volume == 0)
+      cell.volume = VolumeColumnPanning(channel.panning);
+    else if (cell.note && cell.instrument == channel.instrument && !channel.released &&
+             SetsVolume(cell.volume))
+      cell.instrument = 0;
+    else
+      losses.Add(ScreamLoss::PanningReset);
+  }
+
+  Song &song;
+  const size_t channels;
+  std::vector<ChannelState> state;
+  ScreamLosses &losses;
+};
+
+} // namespace
+
+Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
+  Song song = std::move(scream.xm);
+  const size_t channels = ScreamChannels(scream);
+  song.channels = uint16_t(channels);
+  std::vector<size_t> xmIndex;
+  std::vector<uint8_t> orders = XmOrders(scream, xmIndex);
+  song.patterns.clear();
+  song.songLength = uint16_t(orders.size());
+  std::copy(orders.begin(), orders.end(), song.orders);
+  const ScreamSemantics semantics{scream.tracker, scream.flags};
+  for (const ScreamPattern &stored : scream.patterns) {
+    SongPattern pattern;
+    pattern.rows = stored.rows;
+    pattern.cells.reserve(stored.cells.size());
+    for (const ScreamCell &cell : stored.cells) {
+      pattern.cells.push_back(MapScreamCell(cell, semantics, losses));
+      if (pattern.cells.back().effect == XmEffect::PositionJump)
+        pattern.cells.back().parameter =
+            uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
+    }
+    song.patterns.push_back(std::move(pattern));
+  }
+  if (scream.globalVolume < FullGlobalVolume)
+    PutOnFirstRow(song, XmEffect::SetGlobalVolume, scream.globalVolume);
+  TKeepPanning(song, scream.channelPanning, losses).Run();
+  return song;
+}

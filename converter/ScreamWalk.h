@@ -1,0 +1,16 @@
+#pragma once
+#include <cstddef>
+#include <vector>
+
+#include "ScreamSong.h"
+
+// The rows one pass through a Scream Tracker or Impulse Tracker song plays, in the
+// order it plays them: from the first order until an end entry or the last entry,
+// or until it comes back to a row it has played. Skip entries are passed over,
+// jumps and breaks followed, and pattern loops played out (a new pattern starts
+// its loops from its first row).
+struct ScreamPlayedRow {
+  size_t order, pattern, row;
+};
+
+std::vector<ScreamPlayedRow> ScreamRowsOfOnePass(const ScreamSong &song);

@@ -1,0 +1,38 @@
+#include "ScreamWarnings.h"
+
+#include "Warnings.h"
+
+namespace {
+
+struct LossText {
+  ScreamLoss loss;
+  const char *text;
+};
+
+constexpr LossText Texts[] = {
+    {ScreamLoss::Glissando, "S1x (glissando) dropped: the player's slides do not step in semitones"},
+    {ScreamLoss::Finetune, "S2x (set finetune) dropped: the player's E5x would retune the sample for good"},
+    {ScreamLoss::RandomWave, "S33 or S43 (random waveform) dropped: the waveform stays as it was"},
+    {ScreamLoss::StereoControl, "SAx (stereo control) dropped"},
+    {ScreamLoss::FunkRepeat, "SFx (funk repeat) dropped: XM has no such effect"},
+    {ScreamLoss::Panbrello, "Yxy (panbrello) dropped: XM has no such effect"},
+    {ScreamLoss::Macro, "Zxx (MIDI macro) dropped: XM has no such effect"},
+    {ScreamLoss::FastSpeed, "a speed above 31 ticks a row (Axx) plays as 31, XM's slowest"},
+    {ScreamLoss::Surround, "surround panning dropped: the channel keeps its side"},
+    {ScreamLoss::FineVibrato, "Uxy (fine vibrato) plays at the nearest depth of XM's vibrato"},
+    {ScreamLoss::NoteRange, "a note outside XM's eight octaves became an empty note"},
+    {ScreamLoss::PanningReset, "a note naming its instrument beside a volume and an effect plays at the "
+                               "sample's panning, which XM takes again with the instrument"},
+    {ScreamLoss::Memory, "a 00 parameter plays with the value of its pattern's first pass, where the "
+                         "tracker would take another from its memory"},
+};
+
+} // namespace
+
+std::vector<std::string> ScreamWarnings(const ScreamLosses &losses) {
+  std::vector<std::string> warnings;
+  for (const LossText &t : Texts)
+    if (const size_t count = losses.count[size_t(t.loss)])
+      warnings.push_back(Counted(t.text, count));
+  return warnings;
+}
