@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ItConversion.h"
+#include "ItReader.h"
 #include "ModConversion.h"
 #include "S3mConversion.h"
 #include "S3mReader.h"
@@ -131,9 +133,6 @@ ConvertedModule FromMod(const uint8_t *bytes, size_t size) {
   return FromSong(mod.song, size, mod.description + Arrow, std::move(mod.warnings));
 }
 
-bool LooksLikeIt(const uint8_t *bytes, size_t size) {
-  return size >= 4 && std::memcmp(bytes, "IMPM", 4) == 0;
-}
 bool AnyBytes(const uint8_t *, size_t) { return true; }
 
 // "123,456"
@@ -162,8 +161,14 @@ ConvertedModule FromS3m(const uint8_t *bytes, size_t size) {
   return WithSizes(FromSong(s3m.song, size, s3m.description + Arrow, std::move(s3m.warnings)), size);
 }
 
-ConvertedModule FromIt(const uint8_t *, size_t) {
-  return Rejected("an IT (Impulse Tracker) module, which is not supported: only XM and MOD modules are");
+ConvertedModule FromIt(const uint8_t *bytes, size_t size) {
+  ItConversion it = ConvertIt(bytes, size);
+  switch (it.outcome) {
+  case ItConversion::Truncated: return Rejected("a truncated IT module: " + it.refusal);
+  case ItConversion::Refused: return Rejected("an IT module the converter cannot use: " + it.refusal);
+  case ItConversion::Converted: break;
+  }
+  return WithSizes(FromSong(it.song, size, it.description + Arrow, std::move(it.warnings)), size);
 }
 
 struct FormatReader {

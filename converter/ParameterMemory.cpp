@@ -116,6 +116,18 @@ ParameterMemoryTable ScreamTracker3Memory() {
   return table;
 }
 
+ParameterMemoryTable ImpulseTrackerMemory(const ScreamFlags &flags) {
+  ParameterMemoryTable table;
+  uint8_t next = 1;
+  for (char c : {'D', 'E', 'H', 'I', 'J', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'W', 'Y'})
+    table.memory[ScreamCommand(c)] = next++;
+  table.memory[ScreamCommand('F')] = table.memory[ScreamCommand('E')];
+  table.memory[ScreamCommand('G')] = flags.compatibleGxx ? next++ : table.memory[ScreamCommand('E')];
+  table.memory[ScreamCommand('K')] = table.memory[ScreamCommand('L')] = table.memory[ScreamCommand('D')];
+  table.memory[ScreamCommand('U')] = table.memory[ScreamCommand('H')];
+  return table;
+}
+
 size_t ResolveParameterMemory(ScreamSong &song, const ParameterMemoryTable &table) {
   return TMemoryResolution(song, table).Run();
 }

@@ -20,6 +20,11 @@ struct ParameterMemoryTable {
 // their own.
 ParameterMemoryTable ScreamTracker3Memory();
 
+// Impulse Tracker: a memory per command, but E and F share one, which G joins
+// unless the song's "compatible Gxx" is on; K and L slide with D's, U vibrates
+// with H's.
+ParameterMemoryTable ImpulseTrackerMemory(const ScreamFlags &flags);
+
 // Resolves the 00 parameters of `song` as one pass plays them (ScreamWalk.h), each
 // channel with its own memories. A pattern that the pass enters with memories that
 // resolve it otherwise than before is played from a copy, while the song has fewer

@@ -80,7 +80,7 @@ public:
       return Fail(S3mReading::Truncated, "an instrument header lies beyond the end of the file");
     if (!ReadPatterns())
       return Fail(S3mReading::Truncated, "the file ends inside its patterns");
-    if (!PlaysAPattern(out.song.orders))
+    if (!ScreamPlaysAPattern(out.song.orders))
       return Fail(S3mReading::Refused, "it plays no pattern");
     Warn();
     out.description = std::to_string(ScreamChannels(out.song)) + "-channel " + TrackerName(header.cwt) +
@@ -294,12 +294,6 @@ private:
         pattern.cells[row * channels + size_t(channel)] = cell;
     }
     return !data.WentPastEnd();
-  }
-
-  static bool PlaysAPattern(const std::vector<uint8_t> &orders) {
-    const auto first =
-        std::find_if(orders.begin(), orders.end(), [](uint8_t o) { return o != ScreamSkipOrder; });
-    return first != orders.end() && *first != ScreamEndOrder;
   }
 
   static uint8_t NoteOf(uint8_t stored) {

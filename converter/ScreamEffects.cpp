@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ItEffects.h"
 #include "XmFormat.h"
 
 namespace {
@@ -132,6 +133,9 @@ MappedCommand PanningCommand(uint8_t parameter, const ScreamSemantics &semantics
 uint8_t BreakParameter(uint8_t row) { return row < 160 ? uint8_t((row / 10) << 4 | row % 10) : 0; }
 
 MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemantics &semantics) {
+  if (semantics.tracker == ScreamTracker::ImpulseTracker)
+    if (const std::optional<ItMappedCommand> it = MapItCommand(command, parameter, semantics.flags))
+      return {it->effect, it->parameter, it->loss, 0};
   switch (command) {
   case ScreamCommand('A'):
     if (parameter == 0)
@@ -202,7 +206,8 @@ SongCell MapScreamCell(const ScreamCell &cell, const ScreamSemantics &semantics,
   SongCell out;
   out.note = MapNote(cell.note, losses);
   out.instrument = cell.instrument;
-  out.volume = VolumeColumn(cell.volume);
+  const bool impulse = semantics.tracker == ScreamTracker::ImpulseTracker;
+  out.volume = impulse ? 0 : VolumeColumn(cell.volume);
   const MappedCommand mapped = MapCommand(cell.command, cell.parameter, semantics);
   out.effect = mapped.effect;
   out.parameter = mapped.parameter;
@@ -212,5 +217,7 @@ SongCell MapScreamCell(const ScreamCell &cell, const ScreamSemantics &semantics,
     out.volume = mapped.volume;
   else if (mapped.volume)
     out.volume = SlidVolume(out.volume, mapped.volume);
+  if (impulse)
+    MapItNoteAndVolume(cell, semantics.flags, out, losses);
   return out;
 }

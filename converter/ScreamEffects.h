@@ -27,6 +27,14 @@ enum class ScreamLoss : uint8_t {
   NoteRange,     // a note outside XM's eight octaves
   PanningReset,  // a note whose instrument takes the sample's panning, with no room to set it again
   Memory,        // a 00 parameter that plays with another pass's value (ParameterMemory.h)
+  // Impulse Tracker
+  TickDelay,         // S6x: a row longer by some ticks
+  EnvelopeSwitch,    // S77..S7C: an envelope turned off or on
+  HighOffset,        // SAx: sample offsets beyond 64 K frames
+  TempoSlide,        // T0x, T1x
+  FinePanSlide,      // PFx, PxF
+  VolumeColumnSlide, // e and f in the volume column, where the effect column is taken
+  DeepVibrato,       // Hxy deeper than XM's deepest
   Count
 };
 

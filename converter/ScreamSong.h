@@ -50,6 +50,17 @@ struct ScreamFlags {
   bool mono = false;             // Scream Tracker: every channel in the centre, panning commands unheard
 };
 
+// Impulse Tracker: what becomes of a note when the next one starts on its channel
+// (new-note action), and of the notes still sounding from it that a new note
+// duplicates (duplicate check and action). Scream Tracker cuts every note.
+enum class ScreamNewNoteAction : uint8_t { Cut, Continue, NoteOff, NoteFade };
+enum class ScreamDuplicateCheck : uint8_t { Off, Note, Sample, Instrument };
+struct ScreamNoteActions {
+  ScreamNewNoteAction newNote = ScreamNewNoteAction::Cut;
+  ScreamDuplicateCheck duplicateCheck = ScreamDuplicateCheck::Off;
+  ScreamNewNoteAction duplicateAction = ScreamNewNoteAction::Cut; // Cut, NoteOff or NoteFade
+};
+
 // Order entries that are no pattern.
 constexpr uint8_t ScreamSkipOrder = 254; // "+++": play on with the next entry
 constexpr uint8_t ScreamEndOrder = 255;  // "---": the song ends here
@@ -68,7 +79,18 @@ struct ScreamSong {
   // Per instrument (1-based number - 1), for the steps that follow a note's pitch or
   // sample: the sample length in frames, 0 for none.
   std::vector<uint32_t> sampleFrames;
+  // Impulse Tracker, per instrument (1-based number - 1); empty for a song whose
+  // notes all cut the one before.
+  std::vector<ScreamNoteActions> noteActions;
 };
+
+// Whether the orders play a pattern before they end.
+inline bool ScreamPlaysAPattern(const std::vector<uint8_t> &orders) {
+  for (uint8_t order : orders)
+    if (order != ScreamSkipOrder)
+      return order != ScreamEndOrder;
+  return false;
+}
 
 inline size_t ScreamChannels(const ScreamSong &song) { return song.channelPanning.size(); }
 

@@ -25,6 +25,18 @@ constexpr LossText Texts[] = {
                                "sample's panning, which XM takes again with the instrument"},
     {ScreamLoss::Memory, "a 00 parameter plays with the value of its pattern's first pass, where the "
                          "tracker would take another from its memory"},
+    // Impulse Tracker
+    {ScreamLoss::TickDelay, "S6x (a row longer by some ticks) dropped: XM has no such effect"},
+    {ScreamLoss::EnvelopeSwitch,
+     "S77 to S7C (an envelope turned off or on) dropped: XM's envelopes stay as the "
+     "instrument has them"},
+    {ScreamLoss::HighOffset, "SAx (sample offsets beyond 65535 frames) dropped: XM's offsets stop there"},
+    {ScreamLoss::TempoSlide, "T0x or T1x (tempo slide) dropped: XM has no such effect"},
+    {ScreamLoss::FinePanSlide, "PFx or PxF (fine panning slide) dropped: XM has no such effect"},
+    {ScreamLoss::VolumeColumnSlide,
+     "a pitch slide in the volume column dropped: XM's volume column has none, "
+     "and the effect column was taken"},
+    {ScreamLoss::DeepVibrato, "a vibrato deeper than XM's deepest plays at XM's deepest"},
 };
 
 } // namespace
