@@ -18,8 +18,8 @@ ItConversion ConvertIt(const uint8_t *bytes, size_t size) {
   ScreamLosses losses;
   losses.count[size_t(ScreamLoss::Memory)] =
       ResolveParameterMemory(read.song, ImpulseTrackerMemory(read.song.flags));
-  const NoteSpreading spread = SpreadNewNoteActions(read.song);
   const VolumeBaking baked = BakeVolumes(read.song);
+  const NoteSpreading spread = SpreadNewNoteActions(read.song);
   out.song = ScreamToXm(read.song, losses);
   out.description = std::move(read.description);
   out.warnings = ScreamWarnings(losses);

@@ -144,10 +144,15 @@ void MapVolumeColumn(uint8_t v, const ScreamFlags &flags, SongCell &out, ScreamL
     out.volume = VolumeCommand(XmVolumeColumn::FineSlideUp, v - ItVolume::FineUp);
   } else if (v < ItVolume::SlideUp) {
     out.volume = VolumeCommand(XmVolumeColumn::FineSlideDown, v - ItVolume::FineDown);
-  } else if (v < ItVolume::SlideDown) {
-    out.volume = VolumeCommand(XmVolumeColumn::SlideUp, v - ItVolume::SlideUp);
   } else if (v < ItVolume::PitchDown) {
-    out.volume = VolumeCommand(XmVolumeColumn::SlideDown, v - ItVolume::SlideDown);
+    // The player's volume column slides on the row's first tick too, IT's does not:
+    // the effect column's slide does as IT's, where it is free.
+    const bool up = v < ItVolume::SlideDown;
+    const uint8_t amount = uint8_t(v - (up ? ItVolume::SlideUp : ItVolume::SlideDown));
+    if (amount && EffectFree(out))
+      out.effect = XmEffect::VolumeSlide, out.parameter = up ? uint8_t(amount << 4) : amount;
+    else if (amount)
+      out.volume = VolumeCommand(up ? XmVolumeColumn::SlideUp : XmVolumeColumn::SlideDown, amount);
   } else if (v < ItVolume::PanningFirst) {
     // Pitch slides of four times the value; XM's volume column has none.
     const bool down = v < ItVolume::PitchUp;

@@ -402,10 +402,25 @@ private:
         made = MakeSampleInstrument(samples, uint8_t(i + 1), uses[i].notes, gain, out.losses);
       }
       shifts.push_back(made.octaveShift);
+      song().instrumentPanning.push_back(SetsPanning(i));
       song().xm.instruments.push_back(std::move(made.instrument));
     }
     for (const ItSample &s : samples)
       out.losses.bothLoops += s.loop.Exists() && s.sustainLoop.Exists();
+  }
+
+  // Whether notes of XM instrument `i` set their channel's panning: the instrument's
+  // or a sample's default panning.
+  bool SetsPanning(size_t i) const {
+    if (!Instruments())
+      return samples[i].usesPanning;
+    const ItInstrument &instrument = instruments[i];
+    if (instrument.usesPanning)
+      return true;
+    for (uint8_t s : instrument.keyboardSample)
+      if (s && s <= samples.size() && samples[s - 1].usesPanning)
+        return true;
+    return false;
   }
 
   // Notes of instruments that play an octave or more higher in XM move down as far.

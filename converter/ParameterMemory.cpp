@@ -9,12 +9,44 @@ namespace {
 
 constexpr size_t MostPatterns = 256;
 
+// Impulse Tracker's volume column: its commands' ranges, of ten values each.
+namespace ImpulseVolume {
+constexpr uint8_t FineUp = 65, PitchDown = 105, PitchEnd = 125, Portamento = 193, Vibrato = 203, Last = 212;
+constexpr uint8_t PortamentoSpeeds[10] = {0, 1, 4, 8, 16, 32, 64, 96, 128, 255};
+
+// Dxx's parameter for a..d (fine up, fine down, up, down) by `x`.
+uint8_t SlideParameter(uint8_t kind, uint8_t x) {
+  switch (kind) {
+  case 0: return uint8_t(x << 4 | 0x0F);
+  case 1: return uint8_t(0xF0 | x);
+  case 2: return uint8_t(x << 4);
+  default: return x;
+  }
+}
+
+uint8_t NearestSpeed(uint8_t speed) {
+  uint8_t best = 0;
+  for (uint8_t i = 1; i < 10; ++i)
+    if (std::abs(PortamentoSpeeds[i] - speed) < std::abs(PortamentoSpeeds[best] - speed))
+      best = i;
+  return speed ? std::max<uint8_t>(best, 1) : 0;
+}
+} // namespace ImpulseVolume
+
 // The values resolved for one order entry: (cell index, value), in cell order.
 using Resolution = std::vector<std::pair<size_t, uint8_t>>;
 
+// A resolution's cell index with this bit set names the cell's volume column
+// (Impulse Tracker's), which has memories of its own.
+constexpr size_t VolumeColumn = size_t(1) << (sizeof(size_t) * 8 - 1);
+
 void Apply(ScreamPattern &pattern, const Resolution &resolution) {
-  for (const auto &[cell, value] : resolution)
-    pattern.cells[cell].parameter = value;
+  for (const auto &[cell, value] : resolution) {
+    if (cell & VolumeColumn)
+      pattern.cells[cell & ~VolumeColumn].volume = value;
+    else
+      pattern.cells[cell].parameter = value;
+  }
 }
 
 class TMemoryResolution {
@@ -27,7 +59,7 @@ public:
     std::vector<std::vector<bool>> done(song.orders.size());
     for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
       const ScreamPattern &pattern = song.patterns[played.pattern];
-      done[played.order].resize(pattern.cells.size(), false);
+      done[played.order].resize(2 * pattern.cells.size(), false); // parameters, then volume columns
       for (size_t c = 0; c < channels; ++c)
         Resolve(played, pattern, played.row * channels + c, c, done[played.order]);
     }
@@ -41,6 +73,8 @@ private:
   void Resolve(const ScreamPlayedRow &played, const ScreamPattern &pattern, size_t index, size_t channel,
                std::vector<bool> &done) {
     const ScreamCell &cell = pattern.cells[index];
+    if (table.volumeColumn)
+      ResolveVolumeColumn(played, cell, index, channel, done, pattern.cells.size());
     const uint8_t which = cell.command <= ScreamCommands ? table.memory[cell.command] : 0;
     if (which == 0)
       return;
@@ -58,6 +92,50 @@ private:
     const auto first = std::find_if(r.begin(), r.end(), [&](const auto &e) { return e.first == index; });
     if (first != r.end() && first->second != remembered)
       ++conflicts;
+  }
+
+  uint8_t &Memory(size_t channel, uint8_t which) { return memory[channel * (ScreamCommands + 1) + which]; }
+
+  // Impulse Tracker's volume column: a..d (fine and normal volume slides) take a 0
+  // from a memory of their own and give their value to Dxx's as well; e and f
+  // (pitch slides of four times the value) share Exx's, g (a tone portamento at one
+  // of ten speeds) Gxx's, and h (a vibrato depth) Hxx's.
+  void ResolveVolumeColumn(const ScreamPlayedRow &played, const ScreamCell &cell, size_t index,
+                           size_t channel, std::vector<bool> &done, size_t cells) {
+    const uint8_t v = cell.volume;
+    if (v < ImpulseVolume::FineUp || v > ImpulseVolume::Last ||
+        (v >= ImpulseVolume::PitchEnd && v < ImpulseVolume::Portamento))
+      return;
+    const bool slide = v < ImpulseVolume::PitchDown, pitch = v < ImpulseVolume::PitchEnd;
+    const uint8_t base = slide                        ? ImpulseVolume::FineUp
+                         : pitch                      ? ImpulseVolume::PitchDown
+                         : v < ImpulseVolume::Vibrato ? ImpulseVolume::Portamento
+                                                      : ImpulseVolume::Vibrato;
+    const uint8_t kind = uint8_t((v - base) / 10), x = uint8_t((v - base) % 10);
+    uint8_t &own = Memory(channel, slide ? table.volumeColumn
+                                         : table.memory[ScreamCommand(pitch                        ? 'E'
+                                                                      : v < ImpulseVolume::Vibrato ? 'G'
+                                                                                                   : 'H')]);
+    if (x) {
+      if (slide) {
+        own = x;
+        Memory(channel, table.memory[ScreamCommand('D')]) = ImpulseVolume::SlideParameter(kind, x);
+      } else {
+        own = pitch                        ? uint8_t(4 * x)
+              : v < ImpulseVolume::Vibrato ? ImpulseVolume::PortamentoSpeeds[x]
+                                           : uint8_t((own & 0xF0) | x);
+      }
+      return;
+    }
+    const uint8_t value = slide                        ? own
+                          : pitch                      ? uint8_t(std::clamp((own + 2) / 4, 0, 9))
+                          : v < ImpulseVolume::Vibrato ? ImpulseVolume::NearestSpeed(own)
+                                                       : uint8_t(own & 0x0F);
+    if (value == 0 || done[cells + index])
+      return;
+    done[cells + index] = true;
+    resolved[played.order].push_back(
+        {index | VolumeColumn, uint8_t(base + kind * 10 + std::min<uint8_t>(value, 9))});
   }
 
   // Each pattern takes the resolution of the first order entry that plays it; an
@@ -125,6 +203,7 @@ ParameterMemoryTable ImpulseTrackerMemory(const ScreamFlags &flags) {
   table.memory[ScreamCommand('G')] = flags.compatibleGxx ? next++ : table.memory[ScreamCommand('E')];
   table.memory[ScreamCommand('K')] = table.memory[ScreamCommand('L')] = table.memory[ScreamCommand('D')];
   table.memory[ScreamCommand('U')] = table.memory[ScreamCommand('H')];
+  table.volumeColumn = next++;
   return table;
 }
 

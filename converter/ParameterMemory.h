@@ -14,6 +14,9 @@
 // commands that have the same one. Indexed by command (1 = A .. 26 = Z).
 struct ParameterMemoryTable {
   uint8_t memory[ScreamCommands + 1] = {};
+  // Impulse Tracker: the memory of the volume column's own slides, whose 0 values
+  // are resolved too; 0 for a song without such a volume column.
+  uint8_t volumeColumn = 0;
 };
 
 // Scream Tracker 3: one memory per channel for most commands; Gxx and Oxx each have

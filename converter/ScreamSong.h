@@ -82,6 +82,9 @@ struct ScreamSong {
   // Impulse Tracker, per instrument (1-based number - 1); empty for a song whose
   // notes all cut the one before.
   std::vector<ScreamNoteActions> noteActions;
+  // Impulse Tracker, per instrument: its notes set the channel's panning to their
+  // sample's (a default panning), where Scream Tracker keeps the channel's.
+  std::vector<bool> instrumentPanning;
 };
 
 // Whether the orders play a pattern before they end.

@@ -87,8 +87,10 @@ struct ChannelState {
 // the number would have).
 class TKeepPanning {
 public:
-  TKeepPanning(Song &song, const std::vector<uint8_t> &panning, ScreamLosses &losses)
-      : song(song), channels(song.channels), state(channels), losses(losses) {
+  TKeepPanning(Song &song, const std::vector<uint8_t> &panning, const std::vector<bool> &instrumentPanning,
+               ScreamLosses &losses)
+      : song(song), channels(song.channels), state(channels), instrumentPanning(instrumentPanning),
+        losses(losses) {
     for (size_t c = 0; c < panning.size() && c < channels; ++c)
       state[c].panning = panning[c];
   }
@@ -102,6 +104,8 @@ public:
 
 private:
   void Follow(SongCell &cell, ChannelState &channel, bool first) {
+    if (cell.instrument && TakesSamplePanning(cell.instrument))
+      channel.panning = SamplePanning(song, cell.instrument);
     if (first && cell.instrument && SamplePanning(song, cell.instrument) != channel.panning &&
         cell.effect != XmEffect::SetPanning)
       SetAgain(cell, channel);
@@ -129,9 +133,15 @@ private:
       losses.Add(ScreamLoss::PanningReset);
   }
 
+  // Impulse Tracker: an instrument with a default panning sets the channel's.
+  bool TakesSamplePanning(uint8_t instrument) const {
+    return instrument <= instrumentPanning.size() && instrumentPanning[instrument - 1];
+  }
+
   Song &song;
   const size_t channels;
   std::vector<ChannelState> state;
+  const std::vector<bool> &instrumentPanning;
   ScreamLosses &losses;
 };
 
@@ -161,6 +171,6 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
   }
   if (scream.globalVolume < FullGlobalVolume)
     PutOnFirstRow(song, XmEffect::SetGlobalVolume, scream.globalVolume);
-  TKeepPanning(song, scream.channelPanning, losses).Run();
+  TKeepPanning(song, scream.channelPanning, scream.instrumentPanning, losses).Run();
   return song;
 }

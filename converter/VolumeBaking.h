@@ -7,20 +7,25 @@
 #include "ScreamSong.h"
 
 // Impulse Tracker multiplies a note's volume by its sample's and instrument's global
-// volume, its channel's volume, the song's global volume and the mix volume; XM
-// has the note's volume and a global volume of half IT's range. This step bakes the
-// rest into what XM has, so that loudness follows IT.
+// volume, its channel's volume, the song's global volume and the mix volume; XM has
+// the note's volume and a global volume of half IT's range. This step bakes the
+// others into what XM has, so that loudness follows IT:
+// - the samples' and instruments' global volumes and the mix volume scale the
+//   sample data (MixGain, ItInstruments.h);
+// - a channel's volume (the header's, Mxx, Nxy) scales the volumes its cells set and
+//   slide by, Mxx sets the note's volume again, Nxy becomes a volume slide;
+// - the song's global volume halves into XM's, its fine slides become set volumes.
 
-// The part of every sample's level that the song's mix volume (0..128) sets; the
-// instruments' and samples' global volumes are scaled into the sample data with it
-// (ItInstruments.h).
+// The part of every sample's level that the song's mix volume (0..128) sets. The
+// player mixes as loud as IT at its usual 48, and has no room above.
 double MixGain(uint8_t mixVolume);
 
 struct VolumeBaking {
-  size_t roundedSlides = 0; // global volume slides of an odd step, at half IT's resolution
+  size_t channelVolumesLost = 0; // channel volume changes with no free column to set the note's volume
 };
 
-// The song's global volume and its commands (Vxx, Wxy) in XM's range.
+// Before the notes are spread over channels (NewNoteActions.h): channels are still
+// the song's own.
 VolumeBaking BakeVolumes(ScreamSong &song);
 
 std::vector<std::string> VolumeBakingWarnings(const VolumeBaking &baking);
