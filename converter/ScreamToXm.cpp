@@ -58,6 +58,27 @@ void PutOnFirstRow(Song &song, uint8_t effect, uint8_t parameter) {
   RowCells(song.patterns[song.orders[0]], 0, song.channels)[song.channels - 1] = {0, 0, 0, effect, parameter};
 }
 
+bool IsPatternDelay(const SongCell &cell) {
+  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay;
+}
+
+// The trackers take a row's first pattern delay that delays (SE0 does nothing);
+// XM takes the last one, 0 included. The others go.
+void KeepFirstPatternDelay(SongPattern &pattern, size_t channels) {
+  for (size_t row = 0; row < pattern.rows; ++row) {
+    SongCell *cells = RowCells(pattern, row, channels);
+    bool delayed = false;
+    for (size_t c = 0; c < channels; ++c) {
+      if (!IsPatternDelay(cells[c]))
+        continue;
+      if (delayed || (cells[c].parameter & 0x0F) == 0)
+        cells[c].effect = cells[c].parameter = 0;
+      else
+        delayed = true;
+    }
+  }
+}
+
 uint8_t SamplePanning(const Song &song, uint8_t instrument) {
   if (instrument == 0 || instrument > song.instruments.size() ||
       song.instruments[instrument - 1].samples.empty())
@@ -157,6 +178,7 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
         pattern.cells.back().parameter =
             uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
     }
+    KeepFirstPatternDelay(pattern, channels);
     song.patterns.push_back(std::move(pattern));
   }
   if (scream.globalVolume < FullGlobalVolume)
