@@ -153,6 +153,8 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   s.cell(0, count, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE3};
   s.cell(1, 0, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE2}; // the first delay wins
   s.cell(1, 0, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE5};
+  s.cell(1, 1, 0) = {S3mNoNote, 0, S3mNoVolume, 'C', 0x05}; // the jump's order at the break's row
+  s.cell(1, 1, 1) = {S3mNoNote, 0, S3mNoVolume, 'B', 0x00};
   s.orders = {0, 1};
   const ConvertedModule m = convert(writeS3m(s));
   ASSERT_TRUE(m.ok) << m.rejection;
@@ -170,6 +172,9 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   EXPECT_EQ(loadedCell(0, count, 1).parameter, 0xE3);
   EXPECT_EQ(loadedCell(1, 0, 0).parameter, 0xE2);
   EXPECT_EQ(loadedCell(1, 0, 1).effect, 0);
+  EXPECT_EQ(loadedCell(1, 1, 0).effect, XmEffect::PositionJump);
+  EXPECT_EQ(loadedCell(1, 1, 1).effect, XmEffect::PatternBreak);
+  EXPECT_EQ(loadedCell(1, 1, 1).parameter, 0x05);
 
   // Scream Tracker 3.00's volume slides also slide on the row's first tick.
   S3mSpec fast = slowSong();
