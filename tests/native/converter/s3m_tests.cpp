@@ -186,14 +186,18 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   EXPECT_EQ(loadedCell(0, 1, 0).volume, XmVolumeColumn::SetFirst + 43);
 }
 
-TEST(ConvertedS3m, ChannelsKeepTheirPanningWhereXmWouldTakeTheSamples) {
+// XM takes a sample's panning with every instrument number, and with a tone
+// portamento the volume of the sample playing; Scream Tracker does neither.
+TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePortamentoSlides) {
   S3mSpec s = slowSong();
   s.samples.push_back(sineSample(8363));
+  s.samples.back().volume = 20;
   s.cell(0, 0, 1) = {S3mNote(4, 0), 1};                         // R1: XM's 8xx sets it again
   s.cell(0, 1, 1) = {S3mNote(4, 0), 1, 32, 'D', 0x04};          // the instrument only repeats
   s.cell(0, 2, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0x80};     // hard left, a volume-column step
   s.cell(0, 3, 1) = {S3mNote(4, 0), 1, S3mNoVolume, 'D', 0x04}; //
   s.cell(0, 4, 1) = {S3mNote(4, 0), 2, 32, 'D', 0x04};          // no room
+  s.cell(0, 5, 1) = {S3mNote(5, 0), 2, S3mNoVolume, 'G', 0x10}; // sample 1 slides at 2's volume
   const ConvertedModule m = convert(writeS3m(s));
   ASSERT_TRUE(m.ok) << m.rejection;
   EXPECT_NE(
@@ -207,6 +211,8 @@ TEST(ConvertedS3m, ChannelsKeepTheirPanningWhereXmWouldTakeTheSamples) {
   EXPECT_EQ(loadedCell(0, 1, 1).volume, XmVolumeColumn::SetFirst + 32);
   EXPECT_EQ(loadedCell(0, 3, 1).volume, XmVolumeColumn::SetPanning << 4 | 0);
   EXPECT_EQ(loadedCell(0, 4, 1).instrument, 2);
+  EXPECT_EQ(loadedCell(0, 5, 1).instrument, 0);
+  EXPECT_EQ(loadedCell(0, 5, 1).volume, XmVolumeColumn::SetFirst + 20);
 }
 
 TEST(ConvertedS3m, RefusesWhatTheFileDoesNotHoldAndReadsNoMore) {
