@@ -130,6 +130,25 @@ MappedCommand PanningCommand(uint8_t parameter, const ScreamSemantics &semantics
   return parameter == SurroundPanning ? Lost(ScreamLoss::Surround) : Nothing;
 }
 
+// A step of the player's vibrato depth is a quarter of Scream Tracker's Hxy (and of
+// FastTracker's): Uxy, the fine vibrato, is the player's own scale.
+MappedCommand Vibrato(uint8_t parameter) {
+  constexpr uint8_t Deepest = 0x0F;
+  const unsigned depth = 4u * (parameter & 0x0F);
+  if (depth > Deepest)
+    return {XmEffect::Vibrato, uint8_t((parameter & 0xF0) | Deepest), ScreamLoss::DeepVibrato, 0};
+  return Effect(XmEffect::Vibrato, uint8_t((parameter & 0xF0) | depth));
+}
+
+// Scream Tracker's tremolo is half as deep as XM's for the same depth.
+MappedCommand Tremolo(uint8_t parameter) {
+  const uint8_t depth = parameter & 0x0F;
+  MappedCommand mapped = Effect(XmEffect::Tremolo, uint8_t((parameter & 0xF0) | (depth + 1) / 2));
+  if (depth % 2)
+    mapped.loss = ScreamLoss::OddTremolo;
+  return mapped;
+}
+
 uint8_t BreakParameter(uint8_t row) { return row < 160 ? uint8_t((row / 10) << 4 | row % 10) : 0; }
 
 MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemantics &semantics) {
@@ -149,7 +168,7 @@ MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemanti
   case ScreamCommand('E'): return PortamentoCommand(parameter, false);
   case ScreamCommand('F'): return PortamentoCommand(parameter, true);
   case ScreamCommand('G'): return Effect(XmEffect::TonePortamento, parameter);
-  case ScreamCommand('H'): return Effect(XmEffect::Vibrato, parameter);
+  case ScreamCommand('H'): return Vibrato(parameter);
   case ScreamCommand('I'): return Effect(XmEffect::Tremor, parameter);
   case ScreamCommand('J'): return parameter ? Effect(XmEffect::Arpeggio, parameter) : Nothing;
   case ScreamCommand('K'): return CombinedSlide(XmEffect::VibratoVolumeSlide, XmEffect::Vibrato, parameter);
@@ -157,18 +176,11 @@ MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemanti
     return CombinedSlide(XmEffect::TonePortamentoVolumeSlide, XmEffect::TonePortamento, parameter);
   case ScreamCommand('O'): return Effect(XmEffect::SampleOffset, parameter);
   case ScreamCommand('Q'): return Effect(XmEffect::MultiRetrigger, parameter);
-  case ScreamCommand('R'): return Effect(XmEffect::Tremolo, parameter);
+  case ScreamCommand('R'): return Tremolo(parameter);
   case ScreamCommand('S'): return SpecialCommand(parameter, semantics);
   case ScreamCommand('T'):
     return parameter >= FirstTempo ? Effect(XmEffect::SpeedOrTempo, parameter) : Nothing;
-  case ScreamCommand('U'): {
-    // A quarter of Hxy's depth.
-    const uint8_t depth = parameter & 0x0F;
-    MappedCommand mapped = Effect(XmEffect::Vibrato, uint8_t((parameter & 0xF0) | (depth + 2) / 4));
-    if (depth % 4)
-      mapped.loss = ScreamLoss::FineVibrato;
-    return mapped;
-  }
+  case ScreamCommand('U'): return Effect(XmEffect::Vibrato, parameter);
   case ScreamCommand('V'): return Effect(XmEffect::SetGlobalVolume, std::min(parameter, MaxVolume));
   case ScreamCommand('W'): return Effect(XmEffect::GlobalVolumeSlide, parameter);
   case ScreamCommand('X'): return PanningCommand(parameter, semantics);

@@ -23,7 +23,8 @@ enum class ScreamLoss : uint8_t {
   Macro,         // Zxx
   FastSpeed,     // Axx above 31 ticks a row
   Surround,      // XA4, S91
-  FineVibrato,   // Uxy whose depth is not a multiple of 4
+  DeepVibrato,   // Hxy deeper than the player's deepest vibrato
+  OddTremolo,    // Rxy of an odd depth, between two of XM's
   NoteRange,     // a note outside XM's eight octaves
   PanningReset,  // a note whose instrument takes the sample's panning, with no room to set it again
   Memory,        // a 00 parameter that plays with another pass's value (ParameterMemory.h)

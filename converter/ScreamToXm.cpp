@@ -11,7 +11,7 @@ constexpr size_t MostOrders = 256;
 constexpr uint8_t FullGlobalVolume = 64;
 constexpr uint8_t Centre = 0x80;
 constexpr uint8_t PanningSteps = 16;
-constexpr size_t SamplePanningByte = 15;
+constexpr size_t SampleVolumeByte = 12, SamplePanningByte = 15;
 
 bool HasNoEffect(const SongCell &cell) { return cell.effect == 0 && cell.parameter == 0; }
 
@@ -58,11 +58,71 @@ void PutOnFirstRow(Song &song, uint8_t effect, uint8_t parameter) {
   RowCells(song.patterns[song.orders[0]], 0, song.channels)[song.channels - 1] = {0, 0, 0, effect, parameter};
 }
 
-uint8_t SamplePanning(const Song &song, uint8_t instrument) {
+bool IsPatternDelay(const SongCell &cell) {
+  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay;
+}
+
+// The trackers take a row's first pattern delay that delays (SE0 does nothing);
+// XM takes the last one, 0 included. The others go.
+void KeepFirstPatternDelay(SongPattern &pattern, size_t channels) {
+  for (size_t row = 0; row < pattern.rows; ++row) {
+    SongCell *cells = RowCells(pattern, row, channels);
+    bool delayed = false;
+    for (size_t c = 0; c < channels; ++c) {
+      if (!IsPatternDelay(cells[c]))
+        continue;
+      if (delayed || (cells[c].parameter & 0x0F) == 0)
+        cells[c].effect = cells[c].parameter = 0;
+      else
+        delayed = true;
+    }
+  }
+}
+
+// A break before a jump on the row: the player would take the jump's row 0, the
+// trackers the break's row. The two change places, which nothing else notices.
+void BreakAfterJump(SongPattern &pattern, size_t channels) {
+  for (size_t row = 0; row < pattern.rows; ++row) {
+    SongCell *cells = RowCells(pattern, row, channels);
+    SongCell *firstBreak = nullptr, *lastJump = nullptr;
+    for (size_t c = 0; c < channels; ++c) {
+      if (cells[c].effect == XmEffect::PatternBreak && !firstBreak && !lastJump)
+        firstBreak = &cells[c];
+      if (cells[c].effect == XmEffect::PositionJump && firstBreak)
+        lastJump = &cells[c];
+    }
+    if (firstBreak && lastJump) {
+      std::swap(firstBreak->effect, lastJump->effect);
+      std::swap(firstBreak->parameter, lastJump->parameter);
+    }
+  }
+}
+
+const SongSample *FirstSample(const Song &song, uint8_t instrument) {
   if (instrument == 0 || instrument > song.instruments.size() ||
       song.instruments[instrument - 1].samples.empty())
-    return Centre;
-  return uint8_t(song.instruments[instrument - 1].samples[0].header[SamplePanningByte]);
+    return nullptr;
+  return &song.instruments[instrument - 1].samples[0];
+}
+
+uint8_t SamplePanning(const Song &song, uint8_t instrument) {
+  const SongSample *sample = FirstSample(song, instrument);
+  return sample ? uint8_t(sample->header[SamplePanningByte]) : Centre;
+}
+
+// With a tone portamento, an instrument number only sets the volume, to its own
+// sample's: the sound slides on with the sample it has. XM would take the volume
+// (and panning) of the sample playing, so the number goes and the volume column
+// says it, unless the cell sets a volume of its own.
+void TonePortamentoKeepsTheSample(SongCell &cell, const Song &song) {
+  if (!cell.instrument ||
+      (cell.effect != XmEffect::TonePortamento && cell.effect != XmEffect::TonePortamentoVolumeSlide))
+    return;
+  const SongSample *sample = FirstSample(song, cell.instrument);
+  if (cell.volume == 0)
+    cell.volume =
+        uint8_t(XmVolumeColumn::SetFirst + (sample ? uint8_t(sample->header[SampleVolumeByte]) : 0));
+  cell.instrument = 0;
 }
 
 bool SetsVolume(uint8_t volume) {
@@ -163,10 +223,13 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
     pattern.cells.reserve(stored.cells.size());
     for (const ScreamCell &cell : stored.cells) {
       pattern.cells.push_back(MapScreamCell(cell, semantics, losses));
+      TonePortamentoKeepsTheSample(pattern.cells.back(), song);
       if (pattern.cells.back().effect == XmEffect::PositionJump)
         pattern.cells.back().parameter =
             uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
     }
+    KeepFirstPatternDelay(pattern, channels);
+    BreakAfterJump(pattern, channels);
     song.patterns.push_back(std::move(pattern));
   }
   if (scream.globalVolume < FullGlobalVolume)

@@ -55,16 +55,19 @@ private:
     return false;
   }
 
+  // A jump and a break on one row go to the break's row of the jump's order, in
+  // whichever order the channels name them.
   void FollowRow(const ScreamCell *cells, size_t patternRows) {
-    bool jumped = false;
+    bool jumped = false, broke = false;
     size_t nextOrder = order, nextRow = row + 1;
     for (size_t c = 0; c < channels; ++c) {
       const ScreamCell &cell = cells[c];
       if (cell.command == Jump) {
         jumped = true;
         nextOrder = cell.parameter;
-        nextRow = 0;
+        nextRow = broke ? nextRow : 0;
       } else if (cell.command == Break) {
+        broke = true;
         nextOrder = jumped ? nextOrder : order + 1;
         nextRow = cell.parameter;
       } else if (cell.command == Special && cell.parameter >> 4 == PatternLoop) {

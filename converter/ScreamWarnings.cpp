@@ -19,7 +19,10 @@ constexpr LossText Texts[] = {
     {ScreamLoss::Macro, "Zxx (MIDI macro) dropped: XM has no such effect"},
     {ScreamLoss::FastSpeed, "a speed above 31 ticks a row (Axx) plays as 31, XM's slowest"},
     {ScreamLoss::Surround, "surround panning dropped: the channel keeps its side"},
-    {ScreamLoss::FineVibrato, "Uxy (fine vibrato) plays at the nearest depth of XM's vibrato"},
+    {ScreamLoss::DeepVibrato,
+     "a vibrato deeper than Hx3 plays at the player's deepest, a little less than Hx4"},
+    {ScreamLoss::OddTremolo,
+     "a tremolo of an odd depth plays one step deeper: XM's steps are twice as large"},
     {ScreamLoss::NoteRange, "a note outside XM's eight octaves became an empty note"},
     {ScreamLoss::PanningReset, "a note naming its instrument beside a volume and an effect plays at the "
                                "sample's panning, which XM takes again with the instrument"},
