@@ -84,11 +84,6 @@ std::optional<ItMappedCommand> Vibrato(uint8_t parameter, int quarters, const Sc
   return mapped;
 }
 
-// Rxy: IT's tremolo is half as deep as XM's.
-std::optional<ItMappedCommand> Tremolo(uint8_t parameter) {
-  return Effect(XmEffect::Tremolo, uint8_t(High(parameter) << 4 | (Low(parameter) + 1) / 2));
-}
-
 } // namespace
 
 uint8_t ItVibratoDepth(uint8_t depth, const ScreamFlags &flags) {
@@ -102,7 +97,6 @@ std::optional<ItMappedCommand> MapItCommand(uint8_t command, uint8_t parameter, 
   case ScreamCommand('L'): return BothDigits(parameter) ? Nothing : AsScreamTracker;
   case ScreamCommand('H'): return Vibrato(parameter, 4, flags);
   case ScreamCommand('U'): return Vibrato(parameter, 1, flags);
-  case ScreamCommand('R'): return Tremolo(parameter);
   case ScreamCommand('I'): return Tremor(parameter, flags);
   case ScreamCommand('M'):
   case ScreamCommand('N'): return Nothing; // baked into the volumes before mapping

@@ -35,7 +35,6 @@ enum class ScreamLoss : uint8_t {
   TempoSlide,        // T0x, T1x
   FinePanSlide,      // PFx, PxF
   VolumeColumnSlide, // e and f in the volume column, where the effect column is taken
-  DeepVibrato,       // Hxy deeper than XM's deepest
   Count
 };
 

@@ -39,7 +39,6 @@ constexpr LossText Texts[] = {
     {ScreamLoss::VolumeColumnSlide,
      "a pitch slide in the volume column dropped: XM's volume column has none, "
      "and the effect column was taken"},
-    {ScreamLoss::DeepVibrato, "a vibrato deeper than XM's deepest plays at XM's deepest"},
 };
 
 } // namespace
