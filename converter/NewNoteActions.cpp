@@ -182,6 +182,8 @@ private:
     if (IsSpecial(cell, 0x7) && Low(cell.parameter) <= 2)
       ActOnPastNotes(c, ScreamNewNoteAction(Low(cell.parameter) + 1), row, tick);
     size_t target = channel.foreground;
+    if (IsNote(cell.note) && IsTonePortamento(cell) && !voices[target].Sounding(tick))
+      StartInsteadOfSliding(cell);
     if (StartsNote(cell)) {
       const uint8_t instrument = cell.instrument ? cell.instrument : channel.instrument;
       CheckDuplicates(c, instrument, cell.note, row, tick);
@@ -204,6 +206,17 @@ private:
     Put(row, target, c, cell, tick);
     if (IsSpecial(cell, 0x7) && Low(cell.parameter) >= 3 && Low(cell.parameter) <= 6)
       voices[target].action = ScreamNewNoteAction(Low(cell.parameter) - 3);
+  }
+
+  // A tone portamento with nothing to slide plays its note, where XM's would stay
+  // silent: the slide goes, Lxy's volume slide stays.
+  static void StartInsteadOfSliding(ScreamCell &cell) {
+    if (cell.command == ScreamCommand('G'))
+      cell.command = cell.parameter = 0;
+    else if (cell.command == ScreamCommand('L'))
+      cell.command = ScreamCommand('D');
+    if (cell.volume >= VolumePortamentoFirst && cell.volume <= VolumePortamentoLast)
+      cell.volume = ScreamNoVolume;
   }
 
   // S70, S71, S72: the channel's notes from before are cut, released or faded.
@@ -417,17 +430,10 @@ private:
   NoteSpreading result;
 };
 
-bool KeepsNotes(const ScreamSong &song) {
-  for (const ScreamNoteActions &a : song.noteActions)
-    if (a.newNote != ScreamNewNoteAction::Cut)
-      return true;
-  return false;
-}
-
 } // namespace
 
 NoteSpreading SpreadNewNoteActions(ScreamSong &song) {
-  if (!KeepsNotes(song) || ScreamChannels(song) == 0)
+  if (ScreamChannels(song) == 0)
     return {};
   return TSpreading(song).Run();
 }

@@ -18,6 +18,9 @@
 // (as far as its instrument and sample say: NoteLife.h), or a new one, or else the
 // oldest note playing on from before is cut. Each order entry's pattern is routed
 // as one pass plays it; entries that route a pattern otherwise play copies.
+//
+// What the notes playing tell also decides a tone portamento with nothing to slide:
+// IT plays its note, as the portamento goes.
 
 struct NoteSpreading {
   size_t channelsAdded = 0;

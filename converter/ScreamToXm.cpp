@@ -148,9 +148,9 @@ struct ChannelState {
 class TKeepPanning {
 public:
   TKeepPanning(Song &song, const std::vector<uint8_t> &panning, const std::vector<bool> &instrumentPanning,
-               ScreamLosses &losses)
+               bool instrumentRestarts, ScreamLosses &losses)
       : song(song), channels(song.channels), state(channels), instrumentPanning(instrumentPanning),
-        losses(losses) {
+        instrumentRestarts(instrumentRestarts), losses(losses) {
     for (size_t c = 0; c < panning.size() && c < channels; ++c)
       state[c].panning = panning[c];
   }
@@ -187,7 +187,7 @@ private:
     else if (cell.volume == 0)
       cell.volume = VolumeColumnPanning(channel.panning);
     else if (cell.note && cell.instrument == channel.instrument && !channel.released &&
-             SetsVolume(cell.volume))
+             SetsVolume(cell.volume) && !instrumentRestarts)
       cell.instrument = 0;
     else
       losses.Add(ScreamLoss::PanningReset);
@@ -202,6 +202,9 @@ private:
   const size_t channels;
   std::vector<ChannelState> state;
   const std::vector<bool> &instrumentPanning;
+  // Impulse Tracker's notes restart their envelopes, which in XM takes the
+  // instrument number: it stays.
+  const bool instrumentRestarts;
   ScreamLosses &losses;
 };
 
@@ -223,7 +226,9 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
     pattern.cells.reserve(stored.cells.size());
     for (const ScreamCell &cell : stored.cells) {
       pattern.cells.push_back(MapScreamCell(cell, semantics, losses));
-      TonePortamentoKeepsTheSample(pattern.cells.back(), song);
+      // Impulse Tracker's "compatible Gxx" restarts the envelopes too, as XM does.
+      if (!(scream.tracker == ScreamTracker::ImpulseTracker && scream.flags.compatibleGxx))
+        TonePortamentoKeepsTheSample(pattern.cells.back(), song);
       if (pattern.cells.back().effect == XmEffect::PositionJump)
         pattern.cells.back().parameter =
             uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
@@ -234,6 +239,8 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
   }
   if (scream.globalVolume < FullGlobalVolume)
     PutOnFirstRow(song, XmEffect::SetGlobalVolume, scream.globalVolume);
-  TKeepPanning(song, scream.channelPanning, scream.instrumentPanning, losses).Run();
+  TKeepPanning(song, scream.channelPanning, scream.instrumentPanning,
+               scream.tracker == ScreamTracker::ImpulseTracker, losses)
+      .Run();
   return song;
 }

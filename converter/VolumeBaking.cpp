@@ -10,13 +10,19 @@ namespace {
 
 constexpr int FullChannelVolume = 64, FullGlobalVolume = 128;
 constexpr uint8_t UsualMixVolume = 48;
-constexpr uint8_t VolumeSetLast = 64, FineUp = 65, SlideDown = 95, SlidesEnd = 105;
+constexpr uint8_t VolumeSetLast = 64, FineUp = 65, SlidesEnd = 105, PanningFirst = 128, PanningLast = 192;
 constexpr size_t SampleVolumeByte = 12;
 
 uint8_t High(uint8_t v) { return v >> 4; }
 uint8_t Low(uint8_t v) { return v & 0x0F; }
 
 bool IsNote(uint8_t note) { return note >= 1 && note <= ScreamLastNote; }
+
+bool IsTonePortamento(const ScreamCell &c) {
+  constexpr uint8_t VolumePortamentoFirst = 193, VolumePortamentoLast = 202;
+  return c.command == ScreamCommand('G') || c.command == ScreamCommand('L') ||
+         (c.volume >= VolumePortamentoFirst && c.volume <= VolumePortamentoLast);
+}
 
 // A slide parameter of D, K, L, N or W: per tick (0 on the first), or once.
 struct Slide {
@@ -53,7 +59,8 @@ class TBaking {
 public:
   explicit TBaking(ScreamSong &song)
       : song(song), channels(ScreamChannels(song)), channelVolume(song.channelVolume),
-        noteVolume(channels, 64), bakes(channels, false), done(song.orders.size()) {
+        noteVolume(channels, 64), instrument(channels, 0), bakes(channels, false),
+        done(song.patterns.size()) {
     for (size_t c = 0; c < channels; ++c)
       bakes[c] = channelVolume[c] != FullChannelVolume;
     for (const ScreamPattern &p : song.patterns)
@@ -67,7 +74,7 @@ public:
     int speed = song.xm.tempo;
     for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
       ScreamPattern &pattern = song.patterns[played.pattern];
-      std::vector<bool> &seen = done[played.order];
+      std::vector<bool> &seen = done[played.pattern];
       seen.resize(pattern.rows, false);
       const bool first = !seen[played.row];
       seen[played.row] = true;
@@ -77,8 +84,8 @@ public:
           speed = cells[c].parameter;
       for (size_t c = 0; c < channels; ++c) {
         FollowGlobalVolume(cells[c], speed - 1, first);
-        if (bakes[c])
-          BakeChannel(c, cells[c], speed - 1, first);
+        NameInstrument(c, cells[c], first);
+        BakeChannel(c, cells[c], speed - 1, first);
       }
     }
     song.globalVolume = uint8_t((song.globalVolume + 1) / 2);
@@ -106,22 +113,45 @@ private:
     return slot < i.samples.size() ? uint8_t(i.samples[slot].header[SampleVolumeByte]) : 64;
   }
 
-  double Scale(size_t c) const { return channelVolume[c] / double(FullChannelVolume); }
+  // IT restarts a note's envelopes where it names no instrument, and keeps its
+  // volume; XM restarts them only with an instrument number, which also sets the
+  // sample's volume. Such a note names its instrument, and its volume where it sets
+  // none.
+  void NameInstrument(size_t c, ScreamCell &cell, bool first) {
+    if (cell.instrument) {
+      instrument[c] = cell.instrument;
+      return;
+    }
+    if (!first || !IsNote(cell.note) || !instrument[c] || IsTonePortamento(cell))
+      return;
+    cell.instrument = instrument[c];
+    if (cell.volume == ScreamNoVolume)
+      cell.volume = uint8_t(noteVolume[c]);
+  }
+
+  double Scale(size_t c) const { return bakes[c] ? channelVolume[c] / double(FullChannelVolume) : 1.0; }
 
   uint8_t ScaledVolume(size_t c, int volume) const {
     return uint8_t(std::clamp<long>(std::lround(volume * Scale(c)), 0, VolumeSetLast));
   }
 
   void BakeChannel(size_t c, ScreamCell &cell, int laterTicks, bool first) {
-    if (cell.instrument && IsNote(cell.note))
+    const bool newNote = cell.instrument && IsNote(cell.note);
+    if (newNote)
       noteVolume[c] = DefaultVolume(cell.instrument, cell.note);
-    const bool setsVolume = cell.volume <= VolumeSetLast;
-    if (setsVolume)
+    if (first && newNote && cell.volume >= PanningFirst && cell.volume <= PanningLast)
+      MovePanningToEffect(cell);
+    if (cell.volume <= VolumeSetLast) {
       noteVolume[c] = cell.volume;
-    if (first && (setsVolume || (cell.instrument && IsNote(cell.note) && cell.volume == ScreamNoVolume)))
-      cell.volume = ScaledVolume(c, noteVolume[c]);
-    else if (cell.volume >= FineUp && cell.volume < SlidesEnd)
+      if (first)
+        cell.volume = ScaledVolume(c, noteVolume[c]);
+    } else if (cell.volume >= FineUp && cell.volume < SlidesEnd) {
       BakeVolumeColumnSlide(c, cell, laterTicks, first);
+    } else if (first && newNote && cell.volume == ScreamNoVolume) {
+      cell.volume = ScaledVolume(c, noteVolume[c]);
+    } else if (first && newNote) {
+      ++result.channelVolumesLost;
+    }
     switch (cell.command) {
     case ScreamCommand('D'):
     case ScreamCommand('K'):
@@ -134,6 +164,16 @@ private:
     case ScreamCommand('N'): SlideChannelVolume(c, cell, laterTicks, first); break;
     default: break;
     }
+  }
+
+  // A note's panning in the volume column leaves room for its volume there where
+  // the effect column can take the panning.
+  static void MovePanningToEffect(ScreamCell &cell) {
+    if (cell.command || cell.parameter)
+      return;
+    cell.command = ScreamCommand('X');
+    cell.parameter = uint8_t(std::min(255, (cell.volume - PanningFirst) * 4));
+    cell.volume = ScreamNoVolume;
   }
 
   // a..d: fine slides up and down, slides up and down, by ten steps each.
@@ -179,8 +219,9 @@ private:
   const size_t channels;
   std::vector<uint8_t> channelVolume;
   std::vector<int> noteVolume;
-  std::vector<bool> bakes; // channels whose volume is not always full
-  std::vector<std::vector<bool>> done;
+  std::vector<uint8_t> instrument;     // the last named on each channel
+  std::vector<bool> bakes;             // channels whose volume is not always full
+  std::vector<std::vector<bool>> done; // per pattern: the rows rewritten, once whichever entry plays them
   int globalVolume = FullGlobalVolume;
   VolumeBaking result;
 };
@@ -194,8 +235,8 @@ VolumeBaking BakeVolumes(ScreamSong &song) { return TBaking(song).Run(); }
 std::vector<std::string> VolumeBakingWarnings(const VolumeBaking &baking) {
   std::vector<std::string> warnings;
   if (baking.channelVolumesLost)
-    warnings.push_back(Counted("a channel volume change (Mxx) does not change the note playing: its volume "
-                               "column was taken",
+    warnings.push_back(Counted("a note or channel volume change (Mxx) plays without its channel's volume: "
+                               "its volume column was taken",
                                baking.channelVolumesLost));
   return warnings;
 }

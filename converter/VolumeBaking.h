@@ -21,7 +21,8 @@
 double MixGain(uint8_t mixVolume);
 
 struct VolumeBaking {
-  size_t channelVolumesLost = 0; // channel volume changes with no free column to set the note's volume
+  size_t channelVolumesLost =
+      0; // notes and Mxx with no free column to set their channel's part of the volume
 };
 
 // Before the notes are spread over channels (NewNoteActions.h): channels are still
