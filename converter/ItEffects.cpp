@@ -47,15 +47,20 @@ std::optional<ItMappedCommand> GlobalVolumeSlide(uint8_t parameter) {
   return Effect(XmEffect::GlobalVolumeSlide, x ? uint8_t(half(x) << 4) : half(y));
 }
 
-// Pxy: x slides left, y right; PxF and PFx are fine slides.
+// Pxy: x slides left, y right, in steps of IT's 0..64, four of XM's; PxF and PFx
+// are fine slides.
 std::optional<ItMappedCommand> PanningSlide(uint8_t parameter) {
   const uint8_t x = High(parameter), y = Low(parameter);
   if ((x == 0xF && y) || (y == 0xF && x))
     return Lost(ScreamLoss::FinePanSlide);
   if (BothDigits(parameter))
     return Nothing;
+  constexpr int Fastest = 15;
+  const int steps = 4 * (x ? x : y);
   // XM's Pxy slides right by x, left by y.
-  return Effect(XmEffect::PanningSlide, uint8_t(y << 4 | x));
+  const uint8_t xm = uint8_t(std::min(steps, Fastest) << (x ? 0 : 4));
+  return ItMappedCommand{XmEffect::PanningSlide, xm,
+                         steps > Fastest ? ScreamLoss::FastPanSlide : ScreamLoss::None};
 }
 
 std::optional<ItMappedCommand> Special(uint8_t parameter) {

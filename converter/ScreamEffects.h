@@ -34,6 +34,7 @@ enum class ScreamLoss : uint8_t {
   HighOffset,        // SAx: sample offsets beyond 64 K frames
   TempoSlide,        // T0x, T1x
   FinePanSlide,      // PFx, PxF
+  FastPanSlide,      // Pxy faster than XM's fastest
   VolumeColumnSlide, // e and f in the volume column, where the effect column is taken
   Count
 };

@@ -36,6 +36,7 @@ constexpr LossText Texts[] = {
     {ScreamLoss::HighOffset, "SAx (sample offsets beyond 65535 frames) dropped: XM's offsets stop there"},
     {ScreamLoss::TempoSlide, "T0x or T1x (tempo slide) dropped: XM has no such effect"},
     {ScreamLoss::FinePanSlide, "PFx or PxF (fine panning slide) dropped: XM has no such effect"},
+    {ScreamLoss::FastPanSlide, "a panning slide faster than XM's fastest slides at XM's fastest"},
     {ScreamLoss::VolumeColumnSlide,
      "a pitch slide in the volume column dropped: XM's volume column has none, "
      "and the effect column was taken"},

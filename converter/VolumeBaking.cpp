@@ -72,20 +72,25 @@ public:
   VolumeBaking Run() {
     globalVolume = song.globalVolume;
     int speed = song.xm.tempo;
+    // Each pass reads the cells as stored; a row's first pass writes them baked.
+    const std::vector<ScreamPattern> stored = song.patterns;
     for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
-      ScreamPattern &pattern = song.patterns[played.pattern];
       std::vector<bool> &seen = done[played.pattern];
-      seen.resize(pattern.rows, false);
+      seen.resize(stored[played.pattern].rows, false);
       const bool first = !seen[played.row];
       seen[played.row] = true;
-      ScreamCell *cells = ScreamRow(pattern, played.row, channels);
+      const ScreamCell *cells = ScreamRow(stored[played.pattern], played.row, channels);
+      ScreamCell *baked = ScreamRow(song.patterns[played.pattern], played.row, channels);
       for (size_t c = 0; c < channels; ++c)
         if (cells[c].command == ScreamCommand('A') && cells[c].parameter)
           speed = cells[c].parameter;
       for (size_t c = 0; c < channels; ++c) {
-        FollowGlobalVolume(cells[c], speed - 1, first);
-        NameInstrument(c, cells[c], first);
-        BakeChannel(c, cells[c], speed - 1, first);
+        ScreamCell cell = cells[c];
+        FollowGlobalVolume(cell, speed - 1);
+        NameInstrument(c, cell);
+        BakeChannel(c, cell, speed - 1);
+        if (first)
+          baked[c] = cell;
       }
     }
     song.globalVolume = uint8_t((song.globalVolume + 1) / 2);
@@ -94,13 +99,13 @@ public:
 
 private:
   // Fine global volume slides set the volume they reach; XM has no fine one.
-  void FollowGlobalVolume(ScreamCell &cell, int laterTicks, bool first) {
+  void FollowGlobalVolume(ScreamCell &cell, int laterTicks) {
     if (cell.command == ScreamCommand('V')) {
       globalVolume = std::min<int>(cell.parameter, FullGlobalVolume);
     } else if (cell.command == ScreamCommand('W')) {
       const Slide slide = SlideOf(cell.parameter);
       globalVolume = std::clamp(globalVolume + slide.once + slide.perTick * laterTicks, 0, FullGlobalVolume);
-      if (slide.once && first)
+      if (slide.once)
         cell.command = ScreamCommand('V'), cell.parameter = uint8_t(globalVolume);
     }
   }
@@ -117,12 +122,12 @@ private:
   // volume; XM restarts them only with an instrument number, which also sets the
   // sample's volume. Such a note names its instrument, and its volume where it sets
   // none.
-  void NameInstrument(size_t c, ScreamCell &cell, bool first) {
+  void NameInstrument(size_t c, ScreamCell &cell) {
     if (cell.instrument) {
       instrument[c] = cell.instrument;
       return;
     }
-    if (!first || !IsNote(cell.note) || !instrument[c] || IsTonePortamento(cell))
+    if (!IsNote(cell.note) || !instrument[c] || IsTonePortamento(cell))
       return;
     cell.instrument = instrument[c];
     if (cell.volume == ScreamNoVolume)
@@ -135,33 +140,31 @@ private:
     return uint8_t(std::clamp<long>(std::lround(volume * Scale(c)), 0, VolumeSetLast));
   }
 
-  void BakeChannel(size_t c, ScreamCell &cell, int laterTicks, bool first) {
+  void BakeChannel(size_t c, ScreamCell &cell, int laterTicks) {
     const bool newNote = cell.instrument && IsNote(cell.note);
     if (newNote)
       noteVolume[c] = DefaultVolume(cell.instrument, cell.note);
-    if (first && newNote && cell.volume >= PanningFirst && cell.volume <= PanningLast)
+    if (newNote && cell.volume >= PanningFirst && cell.volume <= PanningLast)
       MovePanningToEffect(cell);
     if (cell.volume <= VolumeSetLast) {
       noteVolume[c] = cell.volume;
-      if (first)
-        cell.volume = ScaledVolume(c, noteVolume[c]);
-    } else if (cell.volume >= FineUp && cell.volume < SlidesEnd) {
-      BakeVolumeColumnSlide(c, cell, laterTicks, first);
-    } else if (first && newNote && cell.volume == ScreamNoVolume) {
       cell.volume = ScaledVolume(c, noteVolume[c]);
-    } else if (first && newNote) {
+    } else if (cell.volume >= FineUp && cell.volume < SlidesEnd) {
+      BakeVolumeColumnSlide(c, cell, laterTicks);
+    } else if (newNote && cell.volume == ScreamNoVolume) {
+      cell.volume = ScaledVolume(c, noteVolume[c]);
+    } else if (newNote) {
       ++result.channelVolumesLost;
     }
     switch (cell.command) {
     case ScreamCommand('D'):
     case ScreamCommand('K'):
-    case ScreamCommand('L'): BakeSlide(c, cell, laterTicks, first); break;
+    case ScreamCommand('L'): BakeSlide(c, cell, laterTicks); break;
     case ScreamCommand('M'):
       channelVolume[c] = std::min<uint8_t>(cell.parameter, FullChannelVolume);
-      if (first)
-        SetNoteVolumeAgain(c, cell);
+      SetNoteVolumeAgain(c, cell);
       break;
-    case ScreamCommand('N'): SlideChannelVolume(c, cell, laterTicks, first); break;
+    case ScreamCommand('N'): SlideChannelVolume(c, cell, laterTicks); break;
     default: break;
     }
   }
@@ -177,19 +180,18 @@ private:
   }
 
   // a..d: fine slides up and down, slides up and down, by ten steps each.
-  void BakeVolumeColumnSlide(size_t c, ScreamCell &cell, int laterTicks, bool first) {
+  void BakeVolumeColumnSlide(size_t c, ScreamCell &cell, int laterTicks) {
     const int kind = (cell.volume - FineUp) / 10, amount = (cell.volume - FineUp) % 10;
     const int sign = kind % 2 == 0 ? 1 : -1;
     noteVolume[c] = std::clamp(noteVolume[c] + sign * amount * (kind < 2 ? 1 : laterTicks), 0, 64);
-    if (first)
-      cell.volume = uint8_t(FineUp + kind * 10 + std::min(9, Scaled(amount, Scale(c))));
+    cell.volume = uint8_t(FineUp + kind * 10 + std::min(9, Scaled(amount, Scale(c))));
   }
 
-  void BakeSlide(size_t c, ScreamCell &cell, int laterTicks, bool first) {
+  void BakeSlide(size_t c, ScreamCell &cell, int laterTicks) {
     const Slide slide = SlideOf(cell.parameter);
     noteVolume[c] = std::clamp(noteVolume[c] + slide.once + slide.perTick * laterTicks, 0, 64);
     const int amount = std::abs(slide.once + slide.perTick);
-    if (first && amount)
+    if (amount)
       cell.parameter = SlideParameter(slide, Scaled(amount, Scale(c)));
   }
 
@@ -203,12 +205,10 @@ private:
   }
 
   // Nxy slides the channel's volume: the note's volume slides by as much of its own.
-  void SlideChannelVolume(size_t c, ScreamCell &cell, int laterTicks, bool first) {
+  void SlideChannelVolume(size_t c, ScreamCell &cell, int laterTicks) {
     const Slide slide = SlideOf(cell.parameter);
     channelVolume[c] = std::clamp(channelVolume[c] + slide.once + slide.perTick * laterTicks, 0, 64);
     const int amount = std::abs(slide.once + slide.perTick);
-    if (!first)
-      return;
     cell.command = cell.parameter = 0;
     if (amount)
       cell.command = ScreamCommand('D'),
