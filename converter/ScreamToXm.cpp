@@ -63,15 +63,16 @@ bool IsPatternDelay(const SongCell &cell) {
 }
 
 // The trackers take a row's first pattern delay that delays (SE0 does nothing);
-// XM takes the last one, 0 included. The others go.
-void KeepFirstPatternDelay(SongPattern &pattern, size_t channels) {
+// XM takes the last one, 0 included. The others go. Impulse Tracker takes the
+// first, SE0 too (`zeroCounts`).
+void KeepFirstPatternDelay(SongPattern &pattern, size_t channels, bool zeroCounts) {
   for (size_t row = 0; row < pattern.rows; ++row) {
     SongCell *cells = RowCells(pattern, row, channels);
     bool delayed = false;
     for (size_t c = 0; c < channels; ++c) {
       if (!IsPatternDelay(cells[c]))
         continue;
-      if (delayed || (cells[c].parameter & 0x0F) == 0)
+      if (delayed || (!zeroCounts && (cells[c].parameter & 0x0F) == 0))
         cells[c].effect = cells[c].parameter = 0;
       else
         delayed = true;
@@ -233,7 +234,7 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
         pattern.cells.back().parameter =
             uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
     }
-    KeepFirstPatternDelay(pattern, channels);
+    KeepFirstPatternDelay(pattern, channels, scream.tracker == ScreamTracker::ImpulseTracker);
     BreakAfterJump(pattern, channels);
     song.patterns.push_back(std::move(pattern));
   }

@@ -88,7 +88,12 @@ public:
         ScreamCell cell = cells[c];
         FollowGlobalVolume(cell, speed - 1);
         NameInstrument(c, cell);
-        BakeChannel(c, cell, speed - 1);
+        // Every channel's note volume is followed; those of channels at full volume
+        // stay as they are.
+        ScreamCell scaled = cell;
+        BakeChannel(c, scaled, speed - 1);
+        if (bakes[c])
+          cell = scaled;
         if (first)
           baked[c] = cell;
       }
@@ -134,7 +139,7 @@ private:
       cell.volume = uint8_t(noteVolume[c]);
   }
 
-  double Scale(size_t c) const { return bakes[c] ? channelVolume[c] / double(FullChannelVolume) : 1.0; }
+  double Scale(size_t c) const { return channelVolume[c] / double(FullChannelVolume); }
 
   uint8_t ScaledVolume(size_t c, int volume) const {
     return uint8_t(std::clamp<long>(std::lround(volume * Scale(c)), 0, VolumeSetLast));
