@@ -430,6 +430,7 @@ XmInstrumentMade MakeXmInstrument(const ItInstrument &instrument, const std::vec
     placement.gain = instrumentGain * s.globalVolume / 64.0;
     if (instrument.usesPanning && !s.usesPanning)
       placement.panning = instrument.panning;
+    placement.channelPanning = use.channelPanning;
     out.samples.push_back(MakeXmSample(s, placement));
   }
   // XM has one auto-vibrato an instrument: the first sample's.
@@ -454,14 +455,12 @@ XmInstrumentMade MakeXmInstrument(const ItInstrument &instrument, const std::vec
 }
 
 XmInstrumentMade MakeSampleInstrument(const std::vector<ItSample> &samples, uint8_t sample,
-                                      const ItNotes &notes, double gain, ItLosses &losses) {
+                                      const ItInstrumentUse &use, double gain, ItLosses &losses) {
   ItInstrument plain;
   plain.name = samples[sample - 1].name;
   for (size_t n = 0; n < ItKeyboardNotes; ++n)
     plain.keyboardNote[n] = uint8_t(n), plain.keyboardSample[n] = sample;
   // Without instruments, IT's note-off and fade leave the note as it is: a held
   // envelope without fadeout does the same in XM.
-  ItInstrumentUse use;
-  use.notes = notes;
   return MakeXmInstrument(plain, samples, use, gain, losses);
 }

@@ -22,6 +22,7 @@ using ItNotes = std::bitset<ItKeyboardNotes>; // IT notes 0..119 (C-0..B-9)
 struct ItInstrumentUse {
   ItNotes notes;
   bool fades = false;
+  int channelPanning = -1; // 0..255: of the channel that plays it most, -1 for none
 };
 
 // The XM instrument, and by how many octaves its notes move down to stay within
@@ -39,4 +40,4 @@ XmInstrumentMade MakeXmInstrument(const ItInstrument &instrument, const std::vec
 
 // Sample `sample` (1-based) of a song without instruments as an XM instrument of its own.
 XmInstrumentMade MakeSampleInstrument(const std::vector<ItSample> &samples, uint8_t sample,
-                                      const ItNotes &notes, double gain, ItLosses &losses);
+                                      const ItInstrumentUse &use, double gain, ItLosses &losses);

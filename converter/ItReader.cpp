@@ -353,9 +353,9 @@ private:
     return uint8_t(0x80 + (xm - 0x80) * header.separation / 128);
   }
 
-  // Calls visit(cell, instrument) for the notes of each pattern in order-list order,
-  // with the instrument (or, without instruments, the sample) each plays: the cell's,
-  // or the one last named on its channel.
+  // Calls visit(cell, instrument, channel) for the notes of each pattern in order-list
+  // order, with the instrument (or, without instruments, the sample) each plays: the
+  // cell's, or the one last named on its channel.
   template <typename Visit> void ForEachNote(Visit visit) {
     std::vector<uint8_t> playing(channels, 0);
     std::vector<bool> seen(song().patterns.size(), false);
@@ -369,17 +369,28 @@ private:
         if (cell.instrument)
           playing[i % channels] = cell.instrument;
         if (cell.note >= 1 && cell.note <= ScreamLastNote && playing[i % channels])
-          visit(cell, playing[i % channels]);
+          visit(cell, playing[i % channels], i % channels);
       }
     }
   }
 
+  // The notes each instrument plays, and the panning of the channel that plays it
+  // most, which its samples take where they have none of their own: XM sets a
+  // sample's panning with every note that names its instrument.
   std::vector<ItInstrumentUse> Uses(size_t count) {
     std::vector<ItInstrumentUse> uses(count);
-    ForEachNote([&](const ScreamCell &cell, uint8_t instrument) {
-      if (instrument <= count)
-        uses[instrument - 1].notes.set(cell.note - 1u);
+    std::vector<std::vector<size_t>> notesOnChannel(count, std::vector<size_t>(channels, 0));
+    ForEachNote([&](const ScreamCell &cell, uint8_t instrument, size_t channel) {
+      if (instrument > count)
+        return;
+      uses[instrument - 1].notes.set(cell.note - 1u);
+      ++notesOnChannel[instrument - 1][channel];
     });
+    for (size_t i = 0; i < count; ++i) {
+      const auto most = std::max_element(notesOnChannel[i].begin(), notesOnChannel[i].end());
+      if (*most)
+        uses[i].channelPanning = song().channelPanning[size_t(most - notesOnChannel[i].begin())];
+    }
     return uses;
   }
 
@@ -399,7 +410,7 @@ private:
         made = MakeXmInstrument(instruments[i], samples, uses[i], gain, out.losses);
         song().noteActions.push_back(actions);
       } else {
-        made = MakeSampleInstrument(samples, uint8_t(i + 1), uses[i].notes, gain, out.losses);
+        made = MakeSampleInstrument(samples, uint8_t(i + 1), uses[i], gain, out.losses);
       }
       shifts.push_back(made.octaveShift);
       song().instrumentPanning.push_back(SetsPanning(i));
@@ -427,7 +438,7 @@ private:
   void MoveNotesOfShiftedInstruments() {
     if (std::none_of(shifts.begin(), shifts.end(), [](int s) { return s != 0; }))
       return;
-    ForEachNote([&](ScreamCell &cell, uint8_t instrument) {
+    ForEachNote([&](ScreamCell &cell, uint8_t instrument, size_t) {
       if (instrument <= shifts.size())
         cell.note = uint8_t(std::max(1, cell.note - 12 * shifts[instrument - 1u]));
     });

@@ -153,7 +153,9 @@ SongSample MakeXmSample(const ItSample &sample, const ItSamplePlacement &placeme
   xm.loopEnd = loop.end;
   xm.volume = sample.volume;
   const int panning = sample.usesPanning ? sample.panning : placement.panning;
-  xm.panning = panning >= 0 ? uint8_t(std::min(255, panning * 4)) : 0x80;
+  xm.panning = panning >= 0                    ? uint8_t(std::min(255, panning * 4))
+               : placement.channelPanning >= 0 ? uint8_t(placement.channelPanning)
+                                               : 0x80;
   // An IT C-5 plays at the C5 speed, and is the XM C-5, which plays twice what XM's C-4 does.
   const double speed = sample.c5Speed ? double(sample.c5Speed) : ItDefaultSpeed;
   xm.middleC = uint32_t(std::lround(std::min(speed * std::exp2(placement.semitones / 12.0) / 2, 4.0e9)));

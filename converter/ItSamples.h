@@ -25,8 +25,9 @@ ItSampleReading ReadItSample(TByteReader file, size_t headerOffset);
 // below) the key that plays it, for keyboard entries that map a key to another note.
 struct ItSamplePlacement {
   int semitones = 0;
-  double gain = 1.0; // the sample's and instrument's global volume, and the song's
-  int panning = -1;  // 0..64: the instrument's default panning, where the sample has none
+  double gain = 1.0;       // the sample's and instrument's global volume, and the song's
+  int panning = -1;        // 0..64: the instrument's default panning, where the sample has none
+  int channelPanning = -1; // 0..255: where neither has one, what XM's note sets (-1: centre)
 };
 
 // The sample as one XM sample: the loop that plays (the sustain loop where there

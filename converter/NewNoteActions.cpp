@@ -45,6 +45,11 @@ bool ActsOnSong(const ScreamCell &c) {
   }
 }
 
+bool SetsPanning(const ScreamCell &c) {
+  return c.command == ScreamCommand('X') || IsSpecial(c, 0x8) ||
+         (c.volume >= VolumePanningFirst && c.volume <= VolumePanningLast);
+}
+
 bool IsEmpty(const ScreamCell &c) {
   return c.note == ScreamNoNote && c.instrument == 0 && c.volume == ScreamNoVolume && c.command == 0;
 }
@@ -299,7 +304,7 @@ private:
       if (cell.volume == ScreamNoVolume)
         cell.volume = channel.volume;
     }
-    if (xm[target].panning == channel.panning ||
+    if (SetsPanning(cell) || xm[target].panning == channel.panning ||
         TakesSamplePanning(cell.instrument ? cell.instrument : instrument))
       return;
     if (cell.command == 0 && cell.parameter == 0)

@@ -350,20 +350,24 @@ ScreamCell &cellAt(ScreamSong &song, size_t row, size_t channel) {
 
 TEST(NewNoteActions, PlaysNotesOnUnderTheNextOnOnChannelsOfTheirOwn) {
   ScreamSong song = spreadingSong(8);
+  song.channelPanning = {0x40};
   auto &cells = song.patterns[0].cells;
   cells[0] = {61, 1, ScreamNoVolume, ScreamCommand('S'), 0xB0}; // a loop starts here
   cells[1] = {65, 1};                                           // continues the first
   cells[2] = {0, 0, ScreamNoVolume, ScreamCommand('H'), 0x44};
-  cells[3] = {68, 2, ScreamNoVolume, ScreamCommand('S'), 0xB1}; // continues the second, and loops
-  cells[4] = {70, 2};                                           // releases the third
+  cells[3] = {68, 2, 128 + 48};                                 // continues the second, pans
+  cells[4] = {70, 2, ScreamNoVolume, ScreamCommand('S'), 0xB1}; // releases the third, loops
   const NoteSpreading spread = SpreadNewNoteActions(song);
   ASSERT_EQ(ScreamChannels(song), 4u);
   EXPECT_EQ(spread.channelsAdded, 3u);
   EXPECT_EQ(cellAt(song, 1, 1).note, 65);
+  EXPECT_EQ(cellAt(song, 1, 1).command, ScreamCommand('X')) << "the moved note takes its channel's panning";
+  EXPECT_EQ(cellAt(song, 1, 1).parameter, 0x40);
   EXPECT_EQ(cellAt(song, 2, 1).command, ScreamCommand('H')) << "effects follow the newest note";
   EXPECT_EQ(cellAt(song, 3, 2).note, 68);
-  EXPECT_EQ(cellAt(song, 3, 0).command, ScreamCommand('S')) << "the loop stays on the channel's own";
-  EXPECT_EQ(cellAt(song, 3, 2).command, 0);
+  EXPECT_EQ(cellAt(song, 4, 0).command, ScreamCommand('S')) << "the loop stays on the channel's own";
+  EXPECT_EQ(cellAt(song, 4, 3).command, 0);
+  EXPECT_EQ(cellAt(song, 3, 2).command, 0) << "a note with a panning of its own keeps it";
   EXPECT_EQ(cellAt(song, 4, 3).note, 70);
   EXPECT_EQ(cellAt(song, 4, 2).note, ScreamNoteOff) << "the note before is released";
   for (size_t row = 1; row < 8; ++row)
