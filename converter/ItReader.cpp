@@ -416,8 +416,10 @@ private:
       song().instrumentPanning.push_back(SetsPanning(i));
       song().xm.instruments.push_back(std::move(made.instrument));
     }
-    for (const ItSample &s : samples)
+    for (ItSample &s : samples) {
       out.losses.bothLoops += s.loop.Exists() && s.sustainLoop.Exists();
+      std::vector<int16_t>().swap(s.frames); // the XM samples have them now
+    }
   }
 
   // Whether notes of XM instrument `i` set their channel's panning: the instrument's
