@@ -65,9 +65,6 @@ struct ScreamSong {
   std::vector<uint8_t> channelVolume;  // per channel, 0..64 (Impulse Tracker)
   std::vector<ScreamPattern> patterns;
   std::vector<std::string> warnings;
-  // Per instrument (1-based number - 1), for the steps that follow a note's pitch or
-  // sample: the sample length in frames, 0 for none.
-  std::vector<uint32_t> sampleFrames;
 };
 
 inline size_t ScreamChannels(const ScreamSong &song) { return song.channelPanning.size(); }

@@ -134,6 +134,54 @@ uint8_t VolumeColumnPanning(uint8_t panning) {
   return uint8_t(XmVolumeColumn::SetPanning << 4 | (step < PanningSteps ? step : PanningSteps - 1));
 }
 
+uint32_t HeaderField(const SongSample &sample, size_t at) {
+  const auto *h = reinterpret_cast<const uint8_t *>(sample.header.data() + at);
+  return uint32_t(h[0] | h[1] << 8 | h[2] << 16 | uint32_t(h[3]) << 24);
+}
+
+// The sample an instrument plays for a note, by its keymap.
+const SongSample *NoteSample(const Song &song, uint8_t instrument, uint8_t note) {
+  if (instrument == 0 || instrument > song.instruments.size() || note == 0 || note > LastNote)
+    return nullptr;
+  const SongInstrument &i = song.instruments[instrument - 1];
+  const uint8_t slot = uint8_t(i.extra[note - 1u]);
+  return slot < i.samples.size() ? &i.samples[slot] : nullptr;
+}
+
+// Scream Tracker plays an offset past the end of a looped sample as far into the
+// loop as it goes past, the loop repeated, and one past the end of any other
+// sample as silence; the player would let the note go and start the old sound
+// again. Where a pass first plays such an offset, it becomes the place in the loop
+// (to the nearest 256 frames) or a note at volume 0.
+void OffsetsPastTheEnd(Song &song) {
+  std::vector<uint8_t> instrument(song.channels, 0);
+  ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
+    for (size_t c = 0; c < song.channels; ++c) {
+      SongCell &cell = cells[c];
+      if (cell.instrument)
+        instrument[c] = cell.instrument;
+      const SongSample *sample = NoteSample(song, instrument[c], cell.note);
+      if (!first || !sample || cell.effect != XmEffect::SampleOffset)
+        continue;
+      const uint32_t width = uint8_t(sample->header[14]) & 0x10 ? 2 : 1;
+      const uint32_t loopStart = HeaderField(*sample, 4) / width,
+                     loopLength = HeaderField(*sample, 8) / width;
+      const bool looped = (uint8_t(sample->header[14]) & 3) != NoLoop && loopLength;
+      const uint32_t end = looped ? loopStart + loopLength : HeaderField(*sample, 0) / width;
+      if (uint32_t(cell.parameter) * 256 < end)
+        continue;
+      if (!looped)
+        cell.effect = XmEffect::SetVolume, cell.parameter = 0;
+      else
+        cell.parameter = uint8_t(std::min<uint32_t>(
+            (loopStart + (uint32_t(cell.parameter) * 256 - loopStart) % loopLength + 128) / 256,
+            (end - 1) / 256));
+      if (cell.effect == XmEffect::SampleOffset && cell.parameter == 0)
+        cell.effect = 0;
+    }
+  });
+}
+
 struct ChannelState {
   uint8_t panning = Centre, instrument = 0;
   bool released = false;
@@ -224,6 +272,8 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
   }
   if (scream.globalVolume < FullGlobalVolume)
     PutOnFirstRow(song, XmEffect::SetGlobalVolume, scream.globalVolume);
+  if (scream.tracker == ScreamTracker::ScreamTracker3)
+    OffsetsPastTheEnd(song);
   TKeepPanning(song, scream.channelPanning, losses).Run();
   return song;
 }

@@ -186,6 +186,22 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   EXPECT_EQ(loadedCell(0, 1, 0).volume, XmVolumeColumn::SetFirst + 43);
 }
 
+TEST(ConvertedS3m, SampleOffsetsPastTheEndGoRoundTheLoopOrAreSilent) {
+  S3mSpec s = slowSong();
+  s.samples[0].data.assign(1024, 10);
+  s.samples.push_back(s.samples[0]);
+  s.samples.back().loop = false;
+  s.cell(0, 0, 0) = {S3mNote(4, 0), 1, S3mNoVolume, 'O', 0x05}; // 1280: 256 frames into the loop again
+  s.cell(0, 1, 0) = {S3mNote(4, 0), 2, S3mNoVolume, 'O', 0x05};
+  s.cell(0, 2, 0) = {S3mNote(4, 0), 2, S3mNoVolume, 'O', 0x03};
+  const auto loaded = convertAndLoad(writeS3m(s));
+  EXPECT_EQ(loadedCell(0, 0, 0).effect, XmEffect::SampleOffset);
+  EXPECT_EQ(loadedCell(0, 0, 0).parameter, 0x01);
+  EXPECT_EQ(loadedCell(0, 1, 0).effect, XmEffect::SetVolume);
+  EXPECT_EQ(loadedCell(0, 1, 0).parameter, 0);
+  EXPECT_EQ(loadedCell(0, 2, 0).parameter, 0x03);
+}
+
 // XM takes a sample's panning with every instrument number, and with a tone
 // portamento the volume of the sample playing; Scream Tracker does neither.
 TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePortamentoSlides) {
