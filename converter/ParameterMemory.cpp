@@ -1,6 +1,7 @@
 #include "ParameterMemory.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "ScreamWalk.h"
@@ -24,39 +25,34 @@ public:
         memory(channels * (ScreamCommands + 1), 0) {}
 
   size_t Run() {
-    std::vector<std::vector<bool>> done(song.orders.size());
+    // Per order entry, per cell: the value resolved there, -1 where none was.
+    std::vector<std::vector<int16_t>> values(song.orders.size());
     for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
       const ScreamPattern &pattern = song.patterns[played.pattern];
-      done[played.order].resize(pattern.cells.size(), false);
+      values[played.order].resize(pattern.cells.size(), -1);
       for (size_t c = 0; c < channels; ++c)
-        Resolve(played, pattern, played.row * channels + c, c, done[played.order]);
+        Resolve(pattern.cells[played.row * channels + c], c, values[played.order][played.row * channels + c]);
     }
-    for (Resolution &r : resolved)
-      std::sort(r.begin(), r.end());
+    for (size_t order = 0; order < values.size(); ++order)
+      for (size_t cell = 0; cell < values[order].size(); ++cell)
+        if (values[order][cell] >= 0)
+          resolved[order].push_back({cell, uint8_t(values[order][cell])});
     PlaceResolutions();
     return conflicts;
   }
 
 private:
-  void Resolve(const ScreamPlayedRow &played, const ScreamPattern &pattern, size_t index, size_t channel,
-               std::vector<bool> &done) {
-    const ScreamCell &cell = pattern.cells[index];
+  // A row a pattern loop plays again keeps the value of its first time.
+  void Resolve(const ScreamCell &cell, size_t channel, int16_t &value) {
     const uint8_t which = cell.command <= ScreamCommands ? table.memory[cell.command] : 0;
     if (which == 0)
       return;
     uint8_t &remembered = memory[channel * (ScreamCommands + 1) + which];
-    if (cell.parameter) {
+    if (cell.parameter)
       remembered = cell.parameter;
-      return;
-    }
-    Resolution &r = resolved[played.order];
-    if (!done[index]) {
-      done[index] = true;
-      r.push_back({index, remembered});
-      return;
-    }
-    const auto first = std::find_if(r.begin(), r.end(), [&](const auto &e) { return e.first == index; });
-    if (first != r.end() && first->second != remembered)
+    else if (value < 0)
+      value = remembered;
+    else if (value != remembered)
       ++conflicts;
   }
 
@@ -89,11 +85,12 @@ private:
         Apply(song.patterns[pattern], resolution);
   }
 
+  // How many of `wanted`'s values `kept` has otherwise; both go by cell.
   static size_t Differences(const Resolution &kept, const Resolution &wanted) {
-    size_t count = 0;
-    for (const auto &entry : wanted)
-      count += std::find(kept.begin(), kept.end(), entry) == kept.end();
-    return count;
+    Resolution differing;
+    std::set_difference(wanted.begin(), wanted.end(), kept.begin(), kept.end(),
+                        std::back_inserter(differing));
+    return differing.size();
   }
 
   ScreamSong &song;

@@ -62,19 +62,46 @@ bool IsPatternDelay(const SongCell &cell) {
   return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay;
 }
 
+// A row's fine slide, as an XM effect or volume-column command: its amount.
+uint8_t *FineSlideAmount(SongCell &cell, uint8_t &amount) {
+  const uint8_t sub = cell.parameter >> 4;
+  amount = cell.parameter & 0x0F;
+  if ((cell.effect == XmEffect::Extended &&
+       (sub == XmExtended::FinePortamentoUp || sub == XmExtended::FinePortamentoDown ||
+        sub == XmExtended::FineVolumeUp || sub == XmExtended::FineVolumeDown)) ||
+      cell.effect == XmEffect::ExtraFinePortamento)
+    return &cell.parameter;
+  const uint8_t column = cell.volume >> 4;
+  amount = cell.volume & 0x0F;
+  if (column == XmVolumeColumn::FineSlideDown || column == XmVolumeColumn::FineSlideUp)
+    return &cell.volume;
+  return nullptr;
+}
+
 // The trackers take a row's first pattern delay that delays (SE0 does nothing);
-// XM takes the last one, 0 included. The others go.
-void KeepFirstPatternDelay(SongPattern &pattern, size_t channels) {
+// XM takes the last one, 0 included. The others go. Scream Tracker also plays the
+// row's fine slides again with every repetition, which XM does once: they slide
+// that much further at once, as far as XM's largest fine slide.
+void PatternDelays(SongPattern &pattern, size_t channels, bool repeatFineSlides, ScreamLosses &losses) {
   for (size_t row = 0; row < pattern.rows; ++row) {
     SongCell *cells = RowCells(pattern, row, channels);
-    bool delayed = false;
+    unsigned repeats = 0;
     for (size_t c = 0; c < channels; ++c) {
       if (!IsPatternDelay(cells[c]))
         continue;
-      if (delayed || (cells[c].parameter & 0x0F) == 0)
+      if (repeats || (cells[c].parameter & 0x0F) == 0)
         cells[c].effect = cells[c].parameter = 0;
       else
-        delayed = true;
+        repeats = cells[c].parameter & 0x0F;
+    }
+    for (size_t c = 0; c < channels && repeats && repeatFineSlides; ++c) {
+      uint8_t amount = 0;
+      if (uint8_t *field = FineSlideAmount(cells[c], amount)) {
+        const unsigned total = amount * (repeats + 1);
+        if (total > 0x0F)
+          losses.Add(ScreamLoss::DelayedFineSlide);
+        *field = uint8_t((*field & 0xF0) | std::min(total, 0x0Fu));
+      }
     }
   }
 }
@@ -266,7 +293,7 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
         pattern.cells.back().parameter =
             uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
     }
-    KeepFirstPatternDelay(pattern, channels);
+    PatternDelays(pattern, channels, scream.tracker == ScreamTracker::ScreamTracker3, losses);
     BreakAfterJump(pattern, channels);
     song.patterns.push_back(std::move(pattern));
   }
