@@ -147,12 +147,14 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   };
   const int count = int(std::size(cases));
   S3mSpec s = slowSong();
+  s.channelSettings = {0, 8, 1};
   for (int r = 0; r < count; ++r)
     s.cell(0, r, 0) = {S3mNoNote, 0, S3mNoVolume, cases[r].command, cases[r].parameter};
   s.cell(0, count, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE0}; // SE0 does not take the row's delay
   s.cell(0, count, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE3};
   s.cell(1, 0, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE2}; // the first delay wins
   s.cell(1, 0, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE5};
+  s.cell(1, 0, 2) = {S3mNoNote, 0, S3mNoVolume, 'F', 0xF4}; // played on each of the row's three times
   s.cell(1, 1, 0) = {S3mNoNote, 0, S3mNoVolume, 'C', 0x05}; // the jump's order at the break's row
   s.cell(1, 1, 1) = {S3mNoNote, 0, S3mNoVolume, 'B', 0x00};
   s.orders = {0, 1};
@@ -172,6 +174,7 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   EXPECT_EQ(loadedCell(0, count, 1).parameter, 0xE3);
   EXPECT_EQ(loadedCell(1, 0, 0).parameter, 0xE2);
   EXPECT_EQ(loadedCell(1, 0, 1).effect, 0);
+  EXPECT_EQ(loadedCell(1, 0, 2).parameter, XmExtended::FinePortamentoUp << 4 | 12);
   EXPECT_EQ(loadedCell(1, 1, 0).effect, XmEffect::PositionJump);
   EXPECT_EQ(loadedCell(1, 1, 1).effect, XmEffect::PatternBreak);
   EXPECT_EQ(loadedCell(1, 1, 1).parameter, 0x05);
