@@ -1,5 +1,6 @@
 #include "ScreamToXm.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "SongWalk.h"
@@ -125,6 +126,78 @@ void BreakAfterJump(SongPattern &pattern, size_t channels) {
   }
 }
 
+bool IsPatternLoop(const SongCell &cell) {
+  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternLoop;
+}
+
+// Scream Tracker keeps one pattern loop for all channels. It starts again at a
+// new pattern's first row and, once a loop has played, at the row after its end;
+// the player keeps one per channel, kept from pattern to pattern, and starts where
+// the channel's last E60 was. The loops move to a channel added for them, and an
+// E60 goes where Scream Tracker would start a loop that the pattern does not mark.
+// A loop of one row, whose start and end would share a cell, repeats the row with
+// a pattern delay instead.
+class TOneLoopForAllChannels {
+public:
+  explicit TOneLoopForAllChannels(Song &song) : song(song), channels(song.channels) {}
+
+  void Run() {
+    if (std::none_of(song.patterns.begin(), song.patterns.end(), [](const SongPattern &p) {
+          return std::any_of(p.cells.begin(), p.cells.end(), IsPatternLoop);
+        }))
+      return;
+    AddChannel(song);
+    for (SongPattern &pattern : song.patterns)
+      MoveLoops(pattern);
+  }
+
+private:
+  void MoveLoops(SongPattern &pattern) {
+    size_t start = 0, marked = pattern.rows; // the tracker's start, and the player's (none yet)
+    for (size_t row = 0; row < pattern.rows; ++row) {
+      SongCell *cells = RowCells(pattern, row, channels + 1);
+      SongCell loop{};
+      for (size_t c = 0; c < channels; ++c)
+        if (IsPatternLoop(cells[c])) {
+          loop = cells[c];
+          cells[c].effect = cells[c].parameter = 0;
+        }
+      const uint8_t count = loop.parameter & 0x0F;
+      if (!IsPatternLoop(loop))
+        continue;
+      if (count == 0) {
+        start = marked = row;
+      } else if (start == row) {
+        RepeatRow(cells, count);
+        start = row + 1;
+        continue;
+      } else if (marked != start) {
+        RowCells(pattern, start, channels + 1)[channels] = {0, 0, 0, XmEffect::Extended,
+                                                            uint8_t(XmExtended::PatternLoop << 4)};
+        marked = start;
+      }
+      cells[channels] = {0, 0, 0, loop.effect, loop.parameter};
+      if (count)
+        start = row + 1;
+    }
+  }
+
+  // The row played 1 + `count` times, each with the delay it has.
+  void RepeatRow(SongCell *cells, uint8_t count) {
+    unsigned delay = 0;
+    SongCell *at = &cells[channels];
+    for (size_t c = 0; c < channels; ++c)
+      if (IsPatternDelay(cells[c]))
+        delay = cells[c].parameter & 0x0F, at = &cells[c];
+    const unsigned repeats = std::min((1u + count) * (1u + delay) - 1, 15u);
+    *at = {at->note, at->instrument, at->volume, XmEffect::Extended,
+           uint8_t(XmExtended::PatternDelay << 4 | repeats)};
+  }
+
+  Song &song;
+  const size_t channels;
+};
+
 const SongSample *FirstSample(const Song &song, uint8_t instrument) {
   if (instrument == 0 || instrument > song.instruments.size() ||
       song.instruments[instrument - 1].samples.empty())
@@ -208,6 +281,98 @@ void OffsetsPastTheEnd(Song &song) {
     }
   });
 }
+
+uint8_t SampleVolume(const SongSample *sample) {
+  return sample ? uint8_t(sample->header[SampleVolumeByte]) : 0;
+}
+
+// A note cut becomes XM's key-off, which silences a sample without envelope at
+// once; but XM keeps the channel released until an instrument number comes, and
+// an instrument number alone brings the released sound back. In the trackers a
+// note without instrument number plays again after the cut, at the channel's
+// volume, and an instrument number alone leaves the channel silent. So, where a
+// pass first plays them after a cut: such a note names the channel's instrument
+// (and its volume, where that is not the sample's), and an instrument number
+// alone moves to the next note. Before its first note a channel is as after a
+// cut, and takes no volume but the sample's.
+class TNotesAfterCuts {
+public:
+  explicit TNotesAfterCuts(Song &song) : song(song), channels(song.channels), state(channels) {}
+
+  void Run() {
+    ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
+      for (size_t c = 0; c < channels; ++c)
+        if (cells[c].effect == XmEffect::SpeedOrTempo && cells[c].parameter && cells[c].parameter < 0x20)
+          speed = cells[c].parameter;
+      for (size_t c = 0; c < channels; ++c) {
+        if (first && state[c].released)
+          PlayAfterCut(cells[c], state[c]);
+        Follow(cells[c], state[c]);
+      }
+    });
+  }
+
+private:
+  struct Channel {
+    uint8_t instrument = 0;
+    int volume = 0;
+    bool released = true, sounded = false;
+  };
+
+  bool IsNote(const SongCell &cell) const { return cell.note >= 1 && cell.note <= LastNote; }
+
+  void PlayAfterCut(SongCell &cell, Channel &channel) {
+    if (IsNote(cell) && !cell.instrument && channel.instrument) {
+      cell.instrument = channel.instrument;
+      if (cell.volume == 0 && channel.volume != SampleVolume(NoteSample(song, cell.instrument, cell.note)))
+        cell.volume = uint8_t(XmVolumeColumn::SetFirst + channel.volume);
+    } else if (!IsNote(cell) && cell.instrument) {
+      channel.instrument = cell.instrument;
+      channel.volume = SampleVolume(FirstSample(song, cell.instrument));
+      cell.instrument = 0;
+    }
+  }
+
+  // The channel's volume as the song sets it, its slides a whole row at a time.
+  void Follow(const SongCell &cell, Channel &channel) {
+    if (cell.instrument) {
+      channel.instrument = cell.instrument;
+      channel.volume = SampleVolume(IsNote(cell) ? NoteSample(song, cell.instrument, cell.note)
+                                                 : FirstSample(song, cell.instrument));
+      channel.released = false;
+    }
+    if (cell.note == KeyOffNote)
+      channel.released = true;
+    channel.sounded |= IsNote(cell);
+    if (!channel.sounded)
+      return;
+    const int later = speed - 1, x = cell.parameter >> 4, y = cell.parameter & 0x0F, v = cell.volume & 0x0F;
+    if (cell.volume >= XmVolumeColumn::SetFirst && cell.volume <= XmVolumeColumn::SetLast)
+      channel.volume = cell.volume - XmVolumeColumn::SetFirst;
+    switch (cell.volume >> 4) {
+    case XmVolumeColumn::SlideDown: channel.volume -= v * later; break;
+    case XmVolumeColumn::SlideUp: channel.volume += v * later; break;
+    case XmVolumeColumn::FineSlideDown: channel.volume -= v; break;
+    case XmVolumeColumn::FineSlideUp: channel.volume += v; break;
+    default: break;
+    }
+    if (cell.effect == XmEffect::VolumeSlide || cell.effect == XmEffect::TonePortamentoVolumeSlide ||
+        cell.effect == XmEffect::VibratoVolumeSlide)
+      channel.volume += (x ? x : -y) * later;
+    else if (cell.effect == XmEffect::Extended && x == XmExtended::FineVolumeUp)
+      channel.volume += y;
+    else if (cell.effect == XmEffect::Extended && x == XmExtended::FineVolumeDown)
+      channel.volume -= y;
+    else if (cell.effect == XmEffect::SetVolume)
+      channel.volume = cell.parameter;
+    channel.volume = std::clamp(channel.volume, 0, 64);
+  }
+
+  Song &song;
+  const size_t channels;
+  std::vector<Channel> state;
+  int speed = song.tempo;
+};
 
 struct ChannelState {
   uint8_t panning = Centre, instrument = 0;
@@ -299,8 +464,11 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
   }
   if (scream.globalVolume < FullGlobalVolume)
     PutOnFirstRow(song, XmEffect::SetGlobalVolume, scream.globalVolume);
-  if (scream.tracker == ScreamTracker::ScreamTracker3)
+  if (scream.tracker == ScreamTracker::ScreamTracker3) {
+    TOneLoopForAllChannels(song).Run();
     OffsetsPastTheEnd(song);
+  }
+  TNotesAfterCuts(song).Run();
   TKeepPanning(song, scream.channelPanning, losses).Run();
   return song;
 }

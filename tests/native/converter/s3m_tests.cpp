@@ -6,7 +6,9 @@
 #include <iterator>
 
 #include "ConverterFixture.h"
+#include "S3mReader.h"
 #include "S3mWriter.h"
+#include "ScreamWalk.h"
 #include "XmFormat.h"
 #include "XmState.h"
 
@@ -46,6 +48,8 @@ double rowLevel(const std::vector<int16_t> &pcm, int row, int side) {
     sum += double(pcm[2 * f + side]) * pcm[2 * f + side];
   return std::sqrt(sum / (end - begin));
 }
+
+const uint8_t *bytesOf(const std::string &bytes) { return reinterpret_cast<const uint8_t *>(bytes.data()); }
 
 const XmCell &loadedCell(size_t pattern, int row, int channel) {
   return song.patterns[pattern].cells[size_t(row) * song.channelCount + size_t(channel)];
@@ -232,6 +236,61 @@ TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePorta
   EXPECT_EQ(loadedCell(0, 4, 1).instrument, 2);
   EXPECT_EQ(loadedCell(0, 5, 1).instrument, 0);
   EXPECT_EQ(loadedCell(0, 5, 1).volume, XmVolumeColumn::SetFirst + 20);
+}
+
+// Scream Tracker keeps one loop for all channels, and starts a loop after the end
+// of the last; the player one per channel, from its last E60.
+TEST(ConvertedS3m, PatternLoopsAreOneForAllChannels) {
+  S3mSpec s = slowSong();
+  s.cell(0, 0, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB0};
+  s.cell(0, 2, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB1}; // rows 0-2 twice
+  s.cell(0, 4, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB1}; // rows 3-4 twice
+  s.cell(0, 5, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB2}; // row 5 three times
+  const std::string bytes = writeS3m(s);
+  std::vector<size_t> rows;
+  for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(ReadS3m(bytesOf(bytes), bytes.size()).song))
+    rows.push_back(played.row);
+  rows.resize(14);
+  EXPECT_EQ(rows, (std::vector<size_t>{0, 1, 2, 0, 1, 2, 3, 4, 3, 4, 5, 5, 5, 6}));
+  const auto loaded = convertAndLoad(bytes);
+  ASSERT_EQ(song.channelCount, 3);
+  const struct {
+    int row;
+    uint8_t parameter;
+  } expected[] = {{0, 0x60}, {2, 0x61}, {3, 0x60}, {4, 0x61}, {5, 0xE2}};
+  for (const auto &e : expected) {
+    EXPECT_EQ(loadedCell(0, e.row, 2).effect, XmEffect::Extended) << "row " << e.row;
+    EXPECT_EQ(loadedCell(0, e.row, 2).parameter, e.parameter) << "row " << e.row;
+  }
+  for (int row = 0; row < 6; ++row)
+    for (int c = 0; c < 2; ++c)
+      EXPECT_EQ(loadedCell(0, row, c).effect, 0) << "row " << row << ", channel " << c;
+}
+
+// A cut becomes XM's key-off, after which XM keeps the channel silent until an
+// instrument number, and an instrument number alone brings the old sound back.
+TEST(ConvertedS3m, NotesAfterACutPlayAndInstrumentNumbersAloneDoNot) {
+  S3mSpec s = slowSong();
+  s.samples.push_back(sineSample(8363));
+  s.samples.back().volume = 40;
+  s.cell(0, 0, 0) = {S3mNoNote, 2, 15}; // before the first note: the volume is not kept
+  s.cell(0, 1, 0) = {S3mNote(4, 0)};    // instrument 2 at 40
+  s.cell(0, 2, 0) = {S3mNoteCut};       //
+  s.cell(0, 3, 0) = {S3mNoNote, 0, 20}; //
+  s.cell(0, 4, 0) = {S3mNote(4, 0)};    // instrument 2 at 20
+  s.cell(0, 5, 0) = {S3mNoteCut};       //
+  s.cell(0, 6, 0) = {S3mNoNote, 1};     // stays silent
+  s.cell(0, 7, 0) = {S3mNote(4, 0)};    // instrument 1 at its 64
+  const auto loaded = convertAndLoad(writeS3m(s));
+  const struct {
+    int row;
+    uint8_t instrument, volume;
+  } expected[] = {{0, 0, 0x10 + 15}, {1, 2, 0}, {2, 0, 0}, {4, 2, 0x10 + 20}, {6, 0, 0}, {7, 1, 0}};
+  for (const auto &e : expected) {
+    EXPECT_EQ(loadedCell(0, e.row, 0).instrument, e.instrument) << "row " << e.row;
+    EXPECT_EQ(loadedCell(0, e.row, 0).volume, e.volume) << "row " << e.row;
+  }
+  EXPECT_EQ(loadedCell(0, 2, 0).note, KeyOffNote);
 }
 
 TEST(ConvertedS3m, RefusesWhatTheFileDoesNotHoldAndReadsNoMore) {
