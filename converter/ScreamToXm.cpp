@@ -1,6 +1,7 @@
 #include "ScreamToXm.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "SongWalk.h"
@@ -388,23 +389,50 @@ struct ChannelState {
 class TKeepPanning {
 public:
   TKeepPanning(Song &song, const std::vector<uint8_t> &panning, ScreamLosses &losses)
-      : song(song), channels(song.channels), state(channels), losses(losses) {
+      : song(song), channels(song.channels), start(channels), losses(losses) {
     for (size_t c = 0; c < panning.size() && c < channels; ++c)
-      state[c].panning = panning[c];
+      start[c].panning = panning[c];
   }
 
-  void Run() {
+  // `samplesHaveNoPanning`: the tracker's samples have no panning of their own,
+  // so each may take the panning it plays at most often, which then needs no
+  // setting again.
+  void Run(bool samplesHaveNoPanning) {
+    if (samplesHaveNoPanning)
+      GiveSamplesTheirChannelsPanning();
+    std::vector<ChannelState> state = start;
     ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
-      for (size_t c = 0; c < channels; ++c)
-        Follow(cells[c], state[c], first);
+      for (size_t c = 0; c < channels; ++c) {
+        if (first && cells[c].instrument && SamplePanning(song, cells[c].instrument) != state[c].panning &&
+            cells[c].effect != XmEffect::SetPanning)
+          SetAgain(cells[c], state[c]);
+        Follow(cells[c], state[c]);
+      }
     });
   }
 
 private:
-  void Follow(SongCell &cell, ChannelState &channel, bool first) {
-    if (first && cell.instrument && SamplePanning(song, cell.instrument) != channel.panning &&
-        cell.effect != XmEffect::SetPanning)
-      SetAgain(cell, channel);
+  void GiveSamplesTheirChannelsPanning() {
+    std::vector<std::map<uint8_t, size_t>> uses(song.instruments.size());
+    std::vector<ChannelState> state = start;
+    ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
+      for (size_t c = 0; c < channels; ++c) {
+        if (first && cells[c].instrument && cells[c].instrument <= uses.size())
+          ++uses[cells[c].instrument - 1u][state[c].panning];
+        Follow(cells[c], state[c]);
+      }
+    });
+    for (size_t i = 0; i < uses.size(); ++i) {
+      if (uses[i].empty())
+        continue;
+      const auto most = std::max_element(uses[i].begin(), uses[i].end(),
+                                         [](const auto &a, const auto &b) { return a.second < b.second; });
+      for (SongSample &sample : song.instruments[i].samples)
+        sample.header[SamplePanningByte] = char(most->first);
+    }
+  }
+
+  static void Follow(const SongCell &cell, ChannelState &channel) {
     if (cell.instrument)
       channel.instrument = cell.instrument, channel.released = false;
     if (cell.note == KeyOffNote)
@@ -431,7 +459,7 @@ private:
 
   Song &song;
   const size_t channels;
-  std::vector<ChannelState> state;
+  std::vector<ChannelState> start;
   ScreamLosses &losses;
 };
 
@@ -469,6 +497,6 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
     OffsetsPastTheEnd(song);
   }
   TNotesAfterCuts(song).Run();
-  TKeepPanning(song, scream.channelPanning, losses).Run();
+  TKeepPanning(song, scream.channelPanning, losses).Run(scream.tracker == ScreamTracker::ScreamTracker3);
   return song;
 }

@@ -210,17 +210,24 @@ TEST(ConvertedS3m, SampleOffsetsPastTheEndGoRoundTheLoopOrAreSilent) {
 }
 
 // XM takes a sample's panning with every instrument number, and with a tone
-// portamento the volume of the sample playing; Scream Tracker does neither.
+// portamento the volume of the sample playing; Scream Tracker does neither. Each
+// sample takes the panning it plays at most often, so that only its other notes
+// need the channel's set again.
 TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePortamentoSlides) {
   S3mSpec s = slowSong();
   s.samples.push_back(sineSample(8363));
   s.samples.back().volume = 20;
+  s.samples.push_back(sineSample(8363));
+  for (int row = 10; row < 16; ++row) // samples 1 and 2 play most on the left
+    s.cell(0, row, 0) = {S3mNote(4, 0), uint8_t(row < 14 ? 1 : 2)};
   s.cell(0, 0, 1) = {S3mNote(4, 0), 1};                         // R1: XM's 8xx sets it again
   s.cell(0, 1, 1) = {S3mNote(4, 0), 1, 32, 'D', 0x04};          // the instrument only repeats
   s.cell(0, 2, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0x80};     // hard left, a volume-column step
   s.cell(0, 3, 1) = {S3mNote(4, 0), 1, S3mNoVolume, 'D', 0x04}; //
   s.cell(0, 4, 1) = {S3mNote(4, 0), 2, 32, 'D', 0x04};          // no room
   s.cell(0, 5, 1) = {S3mNote(5, 0), 2, S3mNoVolume, 'G', 0x10}; // sample 1 slides at 2's volume
+  s.cell(0, 6, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0x8C};     // R1 again
+  s.cell(0, 7, 1) = {S3mNote(4, 0), 3};                         // sample 3 plays only here
   const ConvertedModule m = convert(writeS3m(s));
   ASSERT_TRUE(m.ok) << m.rejection;
   EXPECT_NE(
@@ -228,6 +235,7 @@ TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePorta
       std::string::npos)
       << allWarnings(m);
   LoadedSong loaded(m.xm);
+  EXPECT_EQ(song.instruments[0].samples[0]->panning, 3 * 17);
   EXPECT_EQ(loadedCell(0, 0, 1).effect, XmEffect::SetPanning);
   EXPECT_EQ(loadedCell(0, 0, 1).parameter, 12 * 17);
   EXPECT_EQ(loadedCell(0, 1, 1).instrument, 0);
@@ -236,6 +244,9 @@ TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePorta
   EXPECT_EQ(loadedCell(0, 4, 1).instrument, 2);
   EXPECT_EQ(loadedCell(0, 5, 1).instrument, 0);
   EXPECT_EQ(loadedCell(0, 5, 1).volume, XmVolumeColumn::SetFirst + 20);
+  EXPECT_EQ(song.instruments[2].samples[0]->panning, 12 * 17);
+  EXPECT_EQ(loadedCell(0, 7, 1).effect, 0);
+  EXPECT_EQ(loadedCell(0, 7, 1).volume, 0);
 }
 
 // Scream Tracker keeps one loop for all channels, and starts a loop after the end
