@@ -203,6 +203,21 @@ const SongSample *NoteSample(const Song &song, uint8_t instrument, uint8_t note)
   return slot < i.samples.size() ? &i.samples[slot] : nullptr;
 }
 
+// Moves a channel's pitch away from its note.
+bool MovesPitch(const SongCell &cell) {
+  const uint8_t sub = cell.parameter >> 4;
+  switch (cell.effect) {
+  case XmEffect::PortamentoUp:
+  case XmEffect::PortamentoDown:
+  case XmEffect::TonePortamento:
+  case XmEffect::TonePortamentoVolumeSlide:
+  case XmEffect::ExtraFinePortamento: return true;
+  case XmEffect::Extended:
+    return sub == XmExtended::FinePortamentoUp || sub == XmExtended::FinePortamentoDown;
+  default: return (cell.volume >> 4) == XmVolumeColumn::TonePortamento;
+  }
+}
+
 uint8_t SampleVolume(const SongSample *sample) {
   return sample ? uint8_t(sample->header[SampleVolumeByte]) : 0;
 }
@@ -384,6 +399,45 @@ private:
 };
 
 } // namespace
+
+void RetriggersAcrossRows(Song &song) {
+  struct Channel {
+    uint8_t note = 0;
+    unsigned sinceTrigger = 0; // ticks, at the row's start
+    bool moved = false;
+  };
+  std::vector<Channel> state(song.channels);
+  unsigned speed = song.tempo;
+  ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
+    unsigned delay = 0;
+    for (size_t c = 0; c < song.channels; ++c) {
+      if (cells[c].effect == XmEffect::SpeedOrTempo && cells[c].parameter && cells[c].parameter < 0x20)
+        speed = cells[c].parameter;
+      if (IsPatternDelay(cells[c]))
+        delay = cells[c].parameter & 0x0F;
+    }
+    const unsigned ticks = speed * (1 + delay);
+    for (size_t c = 0; c < song.channels; ++c) {
+      SongCell &cell = cells[c];
+      Channel &channel = state[c];
+      const unsigned interval = cell.effect == XmEffect::MultiRetrigger ? cell.parameter & 0x0F : 0;
+      if (first && interval && !cell.note && channel.note && !channel.moved && channel.sinceTrigger &&
+          channel.sinceTrigger % interval == 0)
+        cell.note = channel.note;
+      if (cell.note >= 1 && cell.note <= LastNote && !MovesPitch(cell))
+        channel = {cell.note, 0, false};
+      else if (cell.note == KeyOffNote)
+        channel.note = 0;
+      channel.moved |= MovesPitch(cell);
+      // The tracker strikes again wherever the count since the last strike reaches the interval.
+      unsigned since = channel.sinceTrigger;
+      for (unsigned tick = 0; tick < ticks; ++tick, ++since)
+        if (interval && since >= interval)
+          since = 0;
+      channel.sinceTrigger = since;
+    }
+  });
+}
 
 void AddEmptyChannel(Song &song) {
   const size_t channels = song.channels;

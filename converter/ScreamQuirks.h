@@ -29,6 +29,11 @@ void OneLoopForAllChannels(Song &song);
 // Scream Tracker: an offset past a sample's end goes round its loop, or is silent.
 void OffsetsPastTheEnd(Song &song);
 
+// Scream Tracker: a retrigger counts its ticks on from row to row, where the
+// player counts them from each row's first: where the count falls on a row's
+// first tick and the note has kept its pitch, the row strikes the note again.
+void RetriggersAcrossRows(Song &song);
+
 // A note after a cut (XM's key-off) plays again; an instrument number alone does not.
 void NotesAfterCuts(Song &song);
 

@@ -79,6 +79,7 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
   if (scream3) {
     OneLoopForAllChannels(song);
     OffsetsPastTheEnd(song);
+    RetriggersAcrossRows(song);
   }
   NotesAfterCuts(song);
   KeepPanning(song, scream.channelPanning, scream3, losses);

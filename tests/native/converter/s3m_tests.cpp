@@ -304,6 +304,25 @@ TEST(ConvertedS3m, NotesAfterACutPlayAndInstrumentNumbersAloneDoNot) {
   EXPECT_EQ(loadedCell(0, 2, 0).note, KeyOffNote);
 }
 
+// Scream Tracker's retrigger counts on across rows; the player's from each row's
+// first tick, where it never retriggers.
+TEST(ConvertedS3m, RetriggersCountOnAcrossRows) {
+  S3mSpec s = slowSong();
+  s.speed = 6;
+  s.cell(0, 0, 0) = {S3mNote(4, 0), 1, S3mNoVolume, 'Q', 0x03};
+  s.cell(0, 1, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x03}; // tick 6: struck again
+  s.cell(0, 2, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x04}; // 3 ticks since tick 9: not yet
+  s.cell(0, 3, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x03}; // a tick since tick 17: not yet
+  s.cell(0, 4, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x01}; // a tick since tick 23: struck
+  s.cell(0, 5, 0) = {S3mNoNote, 0, S3mNoVolume, 'F', 0x01};
+  s.cell(0, 6, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x03}; // the pitch has moved from the note
+  const auto loaded = convertAndLoad(writeS3m(s));
+  const uint8_t c4 = 4 * 12 + 1;
+  for (const auto &[row, note] :
+       {std::pair{1, c4}, {2, uint8_t(0)}, {3, uint8_t(0)}, {4, c4}, {6, uint8_t(0)}})
+    EXPECT_EQ(loadedCell(0, row, 0).note, note) << "row " << row;
+}
+
 TEST(ConvertedS3m, RefusesWhatTheFileDoesNotHoldAndReadsNoMore) {
   S3mSpec cut = slowSong();
   cut.cell(0, 10, 0) = {S3mNote(4, 0), 1};
