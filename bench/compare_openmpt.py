@@ -273,32 +273,39 @@ def compare_scream_music(xm2wav, toxm, folder, extension, directory):
               f"{openmpt_duration(module, FIRST_SUBSONG):.2f} | {r:.3f} |", flush=True)
 
 
+def left_right(samples):
+    """The correlation of the two sides, sample by sample and of their 50 ms RMS envelopes."""
+    left, right = samples[0::2], samples[1::2]
+    return correlation(left, right), correlation(rms_envelope(left, WINDOW), rms_envelope(right, WINDOW))
+
+
 def compare_behaviour(xm2wav, toxm, folder, extension, directory):
-    """The left/right agreement of our render of each behaviour module, as for the ft2 pairs."""
+    """The left/right agreement of our render of each behaviour module, as for the ft2 pairs, beside
+    libopenmpt's own of the original."""
     label = extension[1:].upper()
-    print(f"\n| {label} behaviour module | conversion | seconds | left/right correlation | of 50 ms RMS envelopes | RMS |")
-    print("|---|---|---|---|---|---|")
+    print(f"\n| {label} behaviour module | conversion | seconds | left/right correlation | of 50 ms RMS envelopes "
+          f"| RMS | libopenmpt's envelopes |")
+    print("|---|---|---|---|---|---|---|")
     if not os.path.isdir(folder):
         return
     for module in modules_in(folder, extension):
         xm = os.path.join(directory, "behaviour.xm")
         converted = subprocess.run([toxm, module, xm], capture_output=True, text=True)
-        lines = (converted.stdout + converted.stderr).splitlines()
-        said = "refused" if converted.returncode else f"{len(lines) - 1} warnings"
+        warnings = len((converted.stdout + converted.stderr).splitlines()) - 1
+        theirs = left_right(read_wav(render_openmpt(module, directory, FIRST_SUBSONG)))[1]
         if converted.returncode:
-            print(f"| {os.path.basename(module)} | {said} | | | | |")
+            print(f"| {os.path.basename(module)} | refused | | | | | {theirs:.3f} |")
             continue
+        said = f"{warnings} warning{'' if warnings == 1 else 's'}"
         # As long as the original plays, for those that end by starting again in XM.
         seconds = min(120, math.ceil(openmpt_duration(module, FIRST_SUBSONG) + 0.5))
         path = os.path.join(directory, "pair.wav")
         render_ours(xm2wav, module, path, seconds=seconds)
         samples = read_wav(path)
-        left, right = samples[0::2], samples[1::2]
-        r = correlation(left, right)
-        envelopes = correlation(rms_envelope(left, WINDOW), rms_envelope(right, WINDOW))
+        r, envelopes = left_right(samples)
         level = math.sqrt(sum(v * v for v in samples) / max(1, len(samples)))
         print(f"| {os.path.basename(module)} | {said} | {len(samples) / 2 / RATE:.2f} | {r:.3f} | "
-              f"{envelopes:.3f} | {level:.0f} |", flush=True)
+              f"{envelopes:.3f} | {level:.0f} | {theirs:.3f} |", flush=True)
 
 
 def compare_scream(xm2wav, toxm, corpus, extension, behaviour_only, directory):

@@ -67,7 +67,7 @@ std::optional<ItMappedCommand> Special(uint8_t parameter) {
   const uint8_t value = Low(parameter);
   switch (High(parameter)) {
   case 0x5: return Nothing; // the panbrello waveform; Yxy warns
-  case 0x6: return value ? Lost(ScreamLoss::TickDelay) : Nothing;
+  case 0x6: return value ? Lost(ScreamLoss::FinePatternDelay) : Nothing;
   case 0x7: // new-note actions are spread over channels before; the envelope switches stay
     return value >= 7 && value <= 0xC ? Lost(ScreamLoss::EnvelopeSwitch) : Nothing;
   case 0x9: return value == 1 ? Lost(ScreamLoss::Surround) : Nothing;

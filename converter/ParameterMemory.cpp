@@ -1,6 +1,7 @@
 #include "ParameterMemory.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "ScreamWalk.h"
@@ -56,41 +57,44 @@ public:
         memory(channels * (ScreamCommands + 1), 0) {}
 
   size_t Run() {
-    std::vector<std::vector<bool>> done(song.orders.size());
+    // Per order entry, per cell: the value resolved there, -1 where none was.
+    std::vector<std::vector<int16_t>> values(song.orders.size()), volumes(song.orders.size());
     for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
       const ScreamPattern &pattern = song.patterns[played.pattern];
-      done[played.order].resize(2 * pattern.cells.size(), false); // parameters, then volume columns
-      for (size_t c = 0; c < channels; ++c)
-        Resolve(played, pattern, played.row * channels + c, c, done[played.order]);
+      values[played.order].resize(pattern.cells.size(), -1);
+      if (table.volumeColumn)
+        volumes[played.order].resize(pattern.cells.size(), -1);
+      for (size_t c = 0; c < channels; ++c) {
+        const size_t index = played.row * channels + c;
+        if (table.volumeColumn)
+          ResolveVolumeColumn(pattern.cells[index], c, volumes[played.order][index]);
+        Resolve(pattern.cells[index], c, values[played.order][index]);
+      }
     }
-    for (Resolution &r : resolved)
-      std::sort(r.begin(), r.end());
+    for (size_t order = 0; order < values.size(); ++order) {
+      for (size_t cell = 0; cell < values[order].size(); ++cell)
+        if (values[order][cell] >= 0)
+          resolved[order].push_back({cell, uint8_t(values[order][cell])});
+      for (size_t cell = 0; cell < volumes[order].size(); ++cell)
+        if (volumes[order][cell] >= 0)
+          resolved[order].push_back({cell | VolumeColumn, uint8_t(volumes[order][cell])});
+    }
     PlaceResolutions();
     return conflicts;
   }
 
 private:
-  void Resolve(const ScreamPlayedRow &played, const ScreamPattern &pattern, size_t index, size_t channel,
-               std::vector<bool> &done) {
-    const ScreamCell &cell = pattern.cells[index];
-    if (table.volumeColumn)
-      ResolveVolumeColumn(played, cell, index, channel, done, pattern.cells.size());
+  // A row a pattern loop plays again keeps the value of its first time.
+  void Resolve(const ScreamCell &cell, size_t channel, int16_t &value) {
     const uint8_t which = cell.command <= ScreamCommands ? table.memory[cell.command] : 0;
     if (which == 0)
       return;
     uint8_t &remembered = memory[channel * (ScreamCommands + 1) + which];
-    if (cell.parameter) {
+    if (cell.parameter)
       remembered = cell.parameter;
-      return;
-    }
-    Resolution &r = resolved[played.order];
-    if (!done[index]) {
-      done[index] = true;
-      r.push_back({index, remembered});
-      return;
-    }
-    const auto first = std::find_if(r.begin(), r.end(), [&](const auto &e) { return e.first == index; });
-    if (first != r.end() && first->second != remembered)
+    else if (value < 0)
+      value = remembered;
+    else if (value != remembered)
       ++conflicts;
   }
 
@@ -99,43 +103,44 @@ private:
   // Impulse Tracker's volume column: a..d (fine and normal volume slides) take a 0
   // from a memory of their own and give their value to Dxx's as well; e and f
   // (pitch slides of four times the value) share Exx's, g (a tone portamento at one
-  // of ten speeds) Gxx's, and h (a vibrato depth) Hxx's.
-  void ResolveVolumeColumn(const ScreamPlayedRow &played, const ScreamCell &cell, size_t index,
-                           size_t channel, std::vector<bool> &done, size_t cells) {
+  // of ten speeds) Gxx's, and h (a vibrato depth) Hxx's. `value` is the volume
+  // byte resolved for the cell, as for Resolve.
+  void ResolveVolumeColumn(const ScreamCell &cell, size_t channel, int16_t &value) {
     const uint8_t v = cell.volume;
     if (v < ImpulseVolume::FineUp || v > ImpulseVolume::Last ||
         (v >= ImpulseVolume::PitchEnd && v < ImpulseVolume::Portamento))
       return;
     const bool slide = v < ImpulseVolume::PitchDown, pitch = v < ImpulseVolume::PitchEnd;
-    const uint8_t base = slide                        ? ImpulseVolume::FineUp
-                         : pitch                      ? ImpulseVolume::PitchDown
-                         : v < ImpulseVolume::Vibrato ? ImpulseVolume::Portamento
-                                                      : ImpulseVolume::Vibrato;
+    const bool portamento = !pitch && v < ImpulseVolume::Vibrato;
+    const uint8_t base = slide        ? ImpulseVolume::FineUp
+                         : pitch      ? ImpulseVolume::PitchDown
+                         : portamento ? ImpulseVolume::Portamento
+                                      : ImpulseVolume::Vibrato;
     const uint8_t kind = uint8_t((v - base) / 10), x = uint8_t((v - base) % 10);
     uint8_t &own = Memory(channel, slide ? table.volumeColumn
-                                         : table.memory[ScreamCommand(pitch                        ? 'E'
-                                                                      : v < ImpulseVolume::Vibrato ? 'G'
-                                                                                                   : 'H')]);
+                                         : table.memory[ScreamCommand(pitch        ? 'E'
+                                                                      : portamento ? 'G'
+                                                                                   : 'H')]);
     if (x) {
-      if (slide) {
-        own = x;
+      if (slide)
         Memory(channel, table.memory[ScreamCommand('D')]) = ImpulseVolume::SlideParameter(kind, x);
-      } else {
-        own = pitch                        ? uint8_t(4 * x)
-              : v < ImpulseVolume::Vibrato ? ImpulseVolume::PortamentoSpeeds[x]
-                                           : uint8_t((own & 0xF0) | x);
-      }
+      own = slide        ? x
+            : pitch      ? uint8_t(4 * x)
+            : portamento ? ImpulseVolume::PortamentoSpeeds[x]
+                         : uint8_t((own & 0xF0) | x);
       return;
     }
-    const uint8_t value = slide                        ? own
-                          : pitch                      ? uint8_t(std::clamp((own + 2) / 4, 0, 9))
-                          : v < ImpulseVolume::Vibrato ? ImpulseVolume::NearestSpeed(own)
-                                                       : uint8_t(own & 0x0F);
-    if (value == 0 || done[cells + index])
+    const uint8_t remembered = slide        ? own
+                               : pitch      ? uint8_t(std::clamp((own + 2) / 4, 0, 9))
+                               : portamento ? ImpulseVolume::NearestSpeed(own)
+                                            : uint8_t(own & 0x0F);
+    if (remembered == 0)
       return;
-    done[cells + index] = true;
-    resolved[played.order].push_back(
-        {index | VolumeColumn, uint8_t(base + kind * 10 + std::min<uint8_t>(value, 9))});
+    const int16_t byte = int16_t(base + kind * 10 + std::min<uint8_t>(remembered, 9));
+    if (value < 0)
+      value = byte;
+    else if (value != byte)
+      ++conflicts;
   }
 
   // Each pattern takes the resolution of the first order entry that plays it; an
@@ -167,11 +172,12 @@ private:
         Apply(song.patterns[pattern], resolution);
   }
 
+  // How many of `wanted`'s values `kept` has otherwise; both go by cell.
   static size_t Differences(const Resolution &kept, const Resolution &wanted) {
-    size_t count = 0;
-    for (const auto &entry : wanted)
-      count += std::find(kept.begin(), kept.end(), entry) == kept.end();
-    return count;
+    Resolution differing;
+    std::set_difference(wanted.begin(), wanted.end(), kept.begin(), kept.end(),
+                        std::back_inserter(differing));
+    return differing.size();
   }
 
   ScreamSong &song;

@@ -201,7 +201,6 @@ private:
       else
         ReadSampleData(sample, dataAt, length, flags & StereoFlag);
     }
-    out.song.sampleFrames.push_back(uint32_t(sample.frames.size()));
     if (!sample.frames.empty())
       instrument.samples.push_back(XmSample(sample));
     out.song.xm.instruments.push_back(std::move(instrument));

@@ -110,6 +110,7 @@ MappedCommand SpecialCommand(uint8_t parameter, const ScreamSemantics &semantics
     return (value & 3) == 3 ? Lost(ScreamLoss::RandomWave) : Extended(XmExtended::VibratoWaveform, value);
   case 0x4:
     return (value & 3) == 3 ? Lost(ScreamLoss::RandomWave) : Extended(XmExtended::TremoloWaveform, value);
+  case 0x6: return Lost(ScreamLoss::FinePatternDelay);
   case 0x8: return semantics.flags.mono ? Nothing : Effect(XmEffect::SetPanning, PanningStep(value));
   case 0xA: return Lost(ScreamLoss::StereoControl);
   case 0xB: return Extended(XmExtended::PatternLoop, value);
@@ -117,7 +118,7 @@ MappedCommand SpecialCommand(uint8_t parameter, const ScreamSemantics &semantics
   case 0xD: return value ? Extended(XmExtended::NoteDelay, value) : Nothing;
   case 0xE: return Extended(XmExtended::PatternDelay, value);
   case 0xF: return Lost(ScreamLoss::FunkRepeat);
-  default: return Nothing; // S0x (the filter) and the numbers Scream Tracker 3 does not use
+  default: return Nothing; // S0x (the filter) and the numbers no tracker of the format uses
   }
 }
 

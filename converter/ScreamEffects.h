@@ -13,23 +13,23 @@
 // What an XM cannot play of a cell, counted for the warnings (ScreamWarnings.h).
 enum class ScreamLoss : uint8_t {
   None,
-  Filter,        // S0x: the Amiga filter
-  Glissando,     // S1x: slides in semitones
-  Finetune,      // S2x: a sample's finetune set for good
-  RandomWave,    // S3x, S4x of 3: a random waveform
-  StereoControl, // SAx
-  FunkRepeat,    // SFx
-  Panbrello,     // Yxy
-  Macro,         // Zxx
-  FastSpeed,     // Axx above 31 ticks a row
-  Surround,      // XA4, S91
-  DeepVibrato,   // Hxy deeper than the player's deepest vibrato
-  OddTremolo,    // Rxy of an odd depth, between two of XM's
-  NoteRange,     // a note outside XM's eight octaves
-  PanningReset,  // a note whose instrument takes the sample's panning, with no room to set it again
-  Memory,        // a 00 parameter that plays with another pass's value (ParameterMemory.h)
+  Glissando,        // S1x: slides in semitones
+  Finetune,         // S2x: a sample's finetune set for good
+  RandomWave,       // S3x, S4x of 3: a random waveform
+  FinePatternDelay, // S6x: a row longer by some ticks
+  StereoControl,    // SAx
+  FunkRepeat,       // SFx
+  Panbrello,        // Yxy
+  Macro,            // Zxx
+  FastSpeed,        // Axx above 31 ticks a row
+  Surround,         // XA4, S91
+  DeepVibrato,      // Hxy deeper than the player's deepest vibrato
+  OddTremolo,       // Rxy of an odd depth, between two of XM's
+  NoteRange,        // a note outside XM's eight octaves
+  DelayedFineSlide, // a fine slide on a delayed row, repeated further than XM's largest
+  PanningReset,     // a note whose instrument takes the sample's panning, with no room to set it again
+  Memory,           // a 00 parameter that plays with another pass's value (ParameterMemory.h)
   // Impulse Tracker
-  TickDelay,         // S6x: a row longer by some ticks
   EnvelopeSwitch,    // S77..S7C: an envelope turned off or on
   HighOffset,        // SAx: sample offsets beyond 64 K frames
   TempoSlide,        // T0x, T1x

@@ -76,9 +76,6 @@ struct ScreamSong {
   std::vector<uint8_t> channelVolume;  // per channel, 0..64 (Impulse Tracker)
   std::vector<ScreamPattern> patterns;
   std::vector<std::string> warnings;
-  // Per instrument (1-based number - 1), for the steps that follow a note's pitch or
-  // sample: the sample length in frames, 0 for none.
-  std::vector<uint32_t> sampleFrames;
   // Impulse Tracker, per instrument (1-based number - 1); empty for a song whose
   // notes all cut the one before.
   std::vector<ScreamNoteActions> noteActions;

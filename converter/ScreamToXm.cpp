@@ -1,7 +1,9 @@
 #include "ScreamToXm.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "ScreamQuirks.h"
 #include "SongWalk.h"
 #include "XmFormat.h"
 
@@ -9,9 +11,6 @@ namespace {
 
 constexpr size_t MostOrders = 256;
 constexpr uint8_t FullGlobalVolume = 64;
-constexpr uint8_t Centre = 0x80;
-constexpr uint8_t PanningSteps = 16;
-constexpr size_t SampleVolumeByte = 12, SamplePanningByte = 15;
 
 bool HasNoEffect(const SongCell &cell) { return cell.effect == 0 && cell.parameter == 0; }
 
@@ -35,17 +34,6 @@ std::vector<uint8_t> XmOrders(const ScreamSong &scream, std::vector<size_t> &xmI
   return orders;
 }
 
-void AddChannel(Song &song) {
-  const size_t channels = song.channels;
-  for (SongPattern &p : song.patterns) {
-    std::vector<SongCell> cells(size_t(p.rows) * (channels + 1));
-    for (size_t row = 0; row < p.rows; ++row)
-      std::copy(&p.cells[row * channels], &p.cells[row * channels] + channels, &cells[row * (channels + 1)]);
-    p.cells = std::move(cells);
-  }
-  ++song.channels;
-}
-
 // The effect on the song's first row, on a channel free for it or on one added.
 void PutOnFirstRow(Song &song, uint8_t effect, uint8_t parameter) {
   SongCell *cells = RowCells(song.patterns[song.orders[0]], 0, song.channels);
@@ -54,160 +42,9 @@ void PutOnFirstRow(Song &song, uint8_t effect, uint8_t parameter) {
       cells[c].effect = effect, cells[c].parameter = parameter;
       return;
     }
-  AddChannel(song);
+  AddEmptyChannel(song);
   RowCells(song.patterns[song.orders[0]], 0, song.channels)[song.channels - 1] = {0, 0, 0, effect, parameter};
 }
-
-bool IsPatternDelay(const SongCell &cell) {
-  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay;
-}
-
-// The trackers take a row's first pattern delay that delays (SE0 does nothing);
-// XM takes the last one, 0 included. The others go. Impulse Tracker takes the
-// first, SE0 too (`zeroCounts`).
-void KeepFirstPatternDelay(SongPattern &pattern, size_t channels, bool zeroCounts) {
-  for (size_t row = 0; row < pattern.rows; ++row) {
-    SongCell *cells = RowCells(pattern, row, channels);
-    bool delayed = false;
-    for (size_t c = 0; c < channels; ++c) {
-      if (!IsPatternDelay(cells[c]))
-        continue;
-      if (delayed || (!zeroCounts && (cells[c].parameter & 0x0F) == 0))
-        cells[c].effect = cells[c].parameter = 0;
-      else
-        delayed = true;
-    }
-  }
-}
-
-// A break before a jump on the row: the player would take the jump's row 0, the
-// trackers the break's row. The two change places, which nothing else notices.
-void BreakAfterJump(SongPattern &pattern, size_t channels) {
-  for (size_t row = 0; row < pattern.rows; ++row) {
-    SongCell *cells = RowCells(pattern, row, channels);
-    SongCell *firstBreak = nullptr, *lastJump = nullptr;
-    for (size_t c = 0; c < channels; ++c) {
-      if (cells[c].effect == XmEffect::PatternBreak && !firstBreak && !lastJump)
-        firstBreak = &cells[c];
-      if (cells[c].effect == XmEffect::PositionJump && firstBreak)
-        lastJump = &cells[c];
-    }
-    if (firstBreak && lastJump) {
-      std::swap(firstBreak->effect, lastJump->effect);
-      std::swap(firstBreak->parameter, lastJump->parameter);
-    }
-  }
-}
-
-const SongSample *FirstSample(const Song &song, uint8_t instrument) {
-  if (instrument == 0 || instrument > song.instruments.size() ||
-      song.instruments[instrument - 1].samples.empty())
-    return nullptr;
-  return &song.instruments[instrument - 1].samples[0];
-}
-
-uint8_t SamplePanning(const Song &song, uint8_t instrument) {
-  const SongSample *sample = FirstSample(song, instrument);
-  return sample ? uint8_t(sample->header[SamplePanningByte]) : Centre;
-}
-
-// With a tone portamento, an instrument number only sets the volume, to its own
-// sample's: the sound slides on with the sample it has. XM would take the volume
-// (and panning) of the sample playing, so the number goes and the volume column
-// says it, unless the cell sets a volume of its own.
-void TonePortamentoKeepsTheSample(SongCell &cell, const Song &song) {
-  if (!cell.instrument ||
-      (cell.effect != XmEffect::TonePortamento && cell.effect != XmEffect::TonePortamentoVolumeSlide))
-    return;
-  const SongSample *sample = FirstSample(song, cell.instrument);
-  if (cell.volume == 0)
-    cell.volume =
-        uint8_t(XmVolumeColumn::SetFirst + (sample ? uint8_t(sample->header[SampleVolumeByte]) : 0));
-  cell.instrument = 0;
-}
-
-bool SetsVolume(uint8_t volume) {
-  return volume >= XmVolumeColumn::SetFirst && volume <= XmVolumeColumn::SetLast;
-}
-
-uint8_t VolumeColumnPanning(uint8_t panning) {
-  const int step = (panning + PanningSteps / 2) / PanningSteps;
-  return uint8_t(XmVolumeColumn::SetPanning << 4 | (step < PanningSteps ? step : PanningSteps - 1));
-}
-
-struct ChannelState {
-  uint8_t panning = Centre, instrument = 0;
-  bool released = false;
-};
-
-// XM sets a sample's panning with every instrument number, Scream Tracker and
-// Impulse Tracker keep the channel's. Where a pass first plays a cell with an
-// instrument whose sample would move the channel, the cell sets the channel's
-// panning again: in its volume column or effect when free, or by leaving out an
-// instrument number that only repeats the one playing (the cell's volume sets what
-// the number would have).
-class TKeepPanning {
-public:
-  TKeepPanning(Song &song, const std::vector<uint8_t> &panning, const std::vector<bool> &instrumentPanning,
-               bool instrumentRestarts, ScreamLosses &losses)
-      : song(song), channels(song.channels), state(channels), instrumentPanning(instrumentPanning),
-        instrumentRestarts(instrumentRestarts), losses(losses) {
-    for (size_t c = 0; c < panning.size() && c < channels; ++c)
-      state[c].panning = panning[c];
-  }
-
-  void Run() {
-    ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
-      for (size_t c = 0; c < channels; ++c)
-        Follow(cells[c], state[c], first);
-    });
-  }
-
-private:
-  void Follow(SongCell &cell, ChannelState &channel, bool first) {
-    if (cell.instrument && TakesSamplePanning(cell.instrument))
-      channel.panning = SamplePanning(song, cell.instrument);
-    if (first && cell.instrument && SamplePanning(song, cell.instrument) != channel.panning &&
-        cell.effect != XmEffect::SetPanning)
-      SetAgain(cell, channel);
-    if (cell.instrument)
-      channel.instrument = cell.instrument, channel.released = false;
-    if (cell.note == KeyOffNote)
-      channel.released = true;
-    if (cell.effect == XmEffect::SetPanning)
-      channel.panning = cell.parameter;
-    else if (cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::SetPanning)
-      channel.panning = uint8_t((cell.parameter & 0x0F) * PanningSteps);
-  }
-
-  void SetAgain(SongCell &cell, const ChannelState &channel) {
-    if (cell.volume == 0 && channel.panning % PanningSteps == 0)
-      cell.volume = VolumeColumnPanning(channel.panning);
-    else if (HasNoEffect(cell))
-      cell.effect = XmEffect::SetPanning, cell.parameter = channel.panning;
-    else if (cell.volume == 0)
-      cell.volume = VolumeColumnPanning(channel.panning);
-    else if (cell.note && cell.instrument == channel.instrument && !channel.released &&
-             SetsVolume(cell.volume) && !instrumentRestarts)
-      cell.instrument = 0;
-    else
-      losses.Add(ScreamLoss::PanningReset);
-  }
-
-  // Impulse Tracker: an instrument with a default panning sets the channel's.
-  bool TakesSamplePanning(uint8_t instrument) const {
-    return instrument <= instrumentPanning.size() && instrumentPanning[instrument - 1];
-  }
-
-  Song &song;
-  const size_t channels;
-  std::vector<ChannelState> state;
-  const std::vector<bool> &instrumentPanning;
-  // Impulse Tracker's notes restart their envelopes, which in XM takes the
-  // instrument number: it stays.
-  const bool instrumentRestarts;
-  ScreamLosses &losses;
-};
 
 } // namespace
 
@@ -227,21 +64,26 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
     pattern.cells.reserve(stored.cells.size());
     for (const ScreamCell &cell : stored.cells) {
       pattern.cells.push_back(MapScreamCell(cell, semantics, losses));
-      // Impulse Tracker's "compatible Gxx" restarts the envelopes too, as XM does.
-      if (!(scream.tracker == ScreamTracker::ImpulseTracker && scream.flags.compatibleGxx))
-        TonePortamentoKeepsTheSample(pattern.cells.back(), song);
       if (pattern.cells.back().effect == XmEffect::PositionJump)
         pattern.cells.back().parameter =
             uint8_t(xmIndex[std::min<size_t>(cell.parameter, scream.orders.size())]);
     }
-    KeepFirstPatternDelay(pattern, channels, scream.tracker == ScreamTracker::ImpulseTracker);
-    BreakAfterJump(pattern, channels);
     song.patterns.push_back(std::move(pattern));
   }
   if (scream.globalVolume < FullGlobalVolume)
     PutOnFirstRow(song, XmEffect::SetGlobalVolume, scream.globalVolume);
-  TKeepPanning(song, scream.channelPanning, scream.instrumentPanning,
-               scream.tracker == ScreamTracker::ImpulseTracker, losses)
-      .Run();
+  const bool scream3 = scream.tracker == ScreamTracker::ScreamTracker3;
+  // Impulse Tracker's "compatible Gxx" restarts the envelopes too, as XM does.
+  if (scream3 || !scream.flags.compatibleGxx)
+    TonePortamentoKeepsTheSample(song);
+  KeepFirstPatternDelays(song, scream3, losses, !scream3);
+  BreaksAfterJumps(song);
+  if (scream3) {
+    OneLoopForAllChannels(song);
+    OffsetsPastTheEnd(song);
+    RetriggersAcrossRows(song);
+  }
+  NotesAfterCuts(song);
+  KeepPanning(song, scream.channelPanning, scream3, losses, scream.instrumentPanning, !scream3);
   return song;
 }

@@ -71,7 +71,7 @@ private:
         nextOrder = jumped ? nextOrder : order + 1;
         nextRow = cell.parameter;
       } else if (cell.command == Special && cell.parameter >> 4 == PatternLoop) {
-        LoopOn(loops[c], cell.parameter & 0x0F, nextRow);
+        LoopOn(loops[song.tracker == ScreamTracker::ScreamTracker3 ? 0 : c], cell.parameter & 0x0F, nextRow);
       }
     }
     if (nextOrder == order && nextRow >= patternRows)
@@ -80,6 +80,7 @@ private:
     row = nextRow;
   }
 
+  // Scream Tracker starts the next loop after the row that ended the last one.
   void LoopOn(Loop &loop, unsigned count, size_t &nextRow) {
     if (count == 0) {
       loop.start = row;
@@ -88,6 +89,8 @@ private:
       nextRow = loop.start;
     } else if (--loop.count != 0) {
       nextRow = loop.start;
+    } else if (song.tracker == ScreamTracker::ScreamTracker3) {
+      loop.start = row + 1;
     }
   }
 

@@ -13,6 +13,8 @@ constexpr LossText Texts[] = {
     {ScreamLoss::Glissando, "S1x (glissando) dropped: the player's slides do not step in semitones"},
     {ScreamLoss::Finetune, "S2x (set finetune) dropped: the player's E5x would retune the sample for good"},
     {ScreamLoss::RandomWave, "S33 or S43 (random waveform) dropped: the waveform stays as it was"},
+    {ScreamLoss::FinePatternDelay,
+     "S6x (fine pattern delay) dropped: its rows are shorter by that many ticks"},
     {ScreamLoss::StereoControl, "SAx (stereo control) dropped"},
     {ScreamLoss::FunkRepeat, "SFx (funk repeat) dropped: XM has no such effect"},
     {ScreamLoss::Panbrello, "Yxy (panbrello) dropped: XM has no such effect"},
@@ -24,12 +26,13 @@ constexpr LossText Texts[] = {
     {ScreamLoss::OddTremolo,
      "a tremolo of an odd depth plays one step deeper: XM's steps are twice as large"},
     {ScreamLoss::NoteRange, "a note outside XM's eight octaves became an empty note"},
+    {ScreamLoss::DelayedFineSlide, "a fine slide on a row the pattern delay repeats slides at most 15 steps, "
+                                   "where the tracker slides again with every repetition"},
     {ScreamLoss::PanningReset, "a note naming its instrument beside a volume and an effect plays at the "
                                "sample's panning, which XM takes again with the instrument"},
     {ScreamLoss::Memory, "a 00 parameter plays with the value of its pattern's first pass, where the "
                          "tracker would take another from its memory"},
     // Impulse Tracker
-    {ScreamLoss::TickDelay, "S6x (a row longer by some ticks) dropped: XM has no such effect"},
     {ScreamLoss::EnvelopeSwitch,
      "S77 to S7C (an envelope turned off or on) dropped: XM's envelopes stay as the "
      "instrument has them"},

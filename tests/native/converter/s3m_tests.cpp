@@ -6,7 +6,9 @@
 #include <iterator>
 
 #include "ConverterFixture.h"
+#include "S3mReader.h"
 #include "S3mWriter.h"
+#include "ScreamWalk.h"
 #include "XmFormat.h"
 #include "XmState.h"
 
@@ -46,6 +48,8 @@ double rowLevel(const std::vector<int16_t> &pcm, int row, int side) {
     sum += double(pcm[2 * f + side]) * pcm[2 * f + side];
   return std::sqrt(sum / (end - begin));
 }
+
+const uint8_t *bytesOf(const std::string &bytes) { return reinterpret_cast<const uint8_t *>(bytes.data()); }
 
 const XmCell &loadedCell(size_t pattern, int row, int channel) {
   return song.patterns[pattern].cells[size_t(row) * song.channelCount + size_t(channel)];
@@ -147,12 +151,14 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   };
   const int count = int(std::size(cases));
   S3mSpec s = slowSong();
+  s.channelSettings = {0, 8, 1};
   for (int r = 0; r < count; ++r)
     s.cell(0, r, 0) = {S3mNoNote, 0, S3mNoVolume, cases[r].command, cases[r].parameter};
   s.cell(0, count, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE0}; // SE0 does not take the row's delay
   s.cell(0, count, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE3};
   s.cell(1, 0, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE2}; // the first delay wins
   s.cell(1, 0, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE5};
+  s.cell(1, 0, 2) = {S3mNoNote, 0, S3mNoVolume, 'F', 0xF4}; // played on each of the row's three times
   s.cell(1, 1, 0) = {S3mNoNote, 0, S3mNoVolume, 'C', 0x05}; // the jump's order at the break's row
   s.cell(1, 1, 1) = {S3mNoNote, 0, S3mNoVolume, 'B', 0x00};
   s.orders = {0, 1};
@@ -172,6 +178,7 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   EXPECT_EQ(loadedCell(0, count, 1).parameter, 0xE3);
   EXPECT_EQ(loadedCell(1, 0, 0).parameter, 0xE2);
   EXPECT_EQ(loadedCell(1, 0, 1).effect, 0);
+  EXPECT_EQ(loadedCell(1, 0, 2).parameter, XmExtended::FinePortamentoUp << 4 | 12);
   EXPECT_EQ(loadedCell(1, 1, 0).effect, XmEffect::PositionJump);
   EXPECT_EQ(loadedCell(1, 1, 1).effect, XmEffect::PatternBreak);
   EXPECT_EQ(loadedCell(1, 1, 1).parameter, 0x05);
@@ -186,18 +193,41 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
   EXPECT_EQ(loadedCell(0, 1, 0).volume, XmVolumeColumn::SetFirst + 43);
 }
 
+TEST(ConvertedS3m, SampleOffsetsPastTheEndGoRoundTheLoopOrAreSilent) {
+  S3mSpec s = slowSong();
+  s.samples[0].data.assign(1024, 10);
+  s.samples.push_back(s.samples[0]);
+  s.samples.back().loop = false;
+  s.cell(0, 0, 0) = {S3mNote(4, 0), 1, S3mNoVolume, 'O', 0x05}; // 1280: 256 frames into the loop again
+  s.cell(0, 1, 0) = {S3mNote(4, 0), 2, S3mNoVolume, 'O', 0x05};
+  s.cell(0, 2, 0) = {S3mNote(4, 0), 2, S3mNoVolume, 'O', 0x03};
+  const auto loaded = convertAndLoad(writeS3m(s));
+  EXPECT_EQ(loadedCell(0, 0, 0).effect, XmEffect::SampleOffset);
+  EXPECT_EQ(loadedCell(0, 0, 0).parameter, 0x01);
+  EXPECT_EQ(loadedCell(0, 1, 0).effect, XmEffect::SetVolume);
+  EXPECT_EQ(loadedCell(0, 1, 0).parameter, 0);
+  EXPECT_EQ(loadedCell(0, 2, 0).parameter, 0x03);
+}
+
 // XM takes a sample's panning with every instrument number, and with a tone
-// portamento the volume of the sample playing; Scream Tracker does neither.
+// portamento the volume of the sample playing; Scream Tracker does neither. Each
+// sample takes the panning it plays at most often, so that only its other notes
+// need the channel's set again.
 TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePortamentoSlides) {
   S3mSpec s = slowSong();
   s.samples.push_back(sineSample(8363));
   s.samples.back().volume = 20;
+  s.samples.push_back(sineSample(8363));
+  for (int row = 10; row < 16; ++row) // samples 1 and 2 play most on the left
+    s.cell(0, row, 0) = {S3mNote(4, 0), uint8_t(row < 14 ? 1 : 2)};
   s.cell(0, 0, 1) = {S3mNote(4, 0), 1};                         // R1: XM's 8xx sets it again
   s.cell(0, 1, 1) = {S3mNote(4, 0), 1, 32, 'D', 0x04};          // the instrument only repeats
   s.cell(0, 2, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0x80};     // hard left, a volume-column step
   s.cell(0, 3, 1) = {S3mNote(4, 0), 1, S3mNoVolume, 'D', 0x04}; //
   s.cell(0, 4, 1) = {S3mNote(4, 0), 2, 32, 'D', 0x04};          // no room
   s.cell(0, 5, 1) = {S3mNote(5, 0), 2, S3mNoVolume, 'G', 0x10}; // sample 1 slides at 2's volume
+  s.cell(0, 6, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0x8C};     // R1 again
+  s.cell(0, 7, 1) = {S3mNote(4, 0), 3};                         // sample 3 plays only here
   const ConvertedModule m = convert(writeS3m(s));
   ASSERT_TRUE(m.ok) << m.rejection;
   EXPECT_NE(
@@ -205,6 +235,7 @@ TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePorta
       std::string::npos)
       << allWarnings(m);
   LoadedSong loaded(m.xm);
+  EXPECT_EQ(song.instruments[0].samples[0]->panning, 3 * 17);
   EXPECT_EQ(loadedCell(0, 0, 1).effect, XmEffect::SetPanning);
   EXPECT_EQ(loadedCell(0, 0, 1).parameter, 12 * 17);
   EXPECT_EQ(loadedCell(0, 1, 1).instrument, 0);
@@ -213,6 +244,83 @@ TEST(ConvertedS3m, InstrumentNumbersKeepTheChannelsPanningAndTheSampleATonePorta
   EXPECT_EQ(loadedCell(0, 4, 1).instrument, 2);
   EXPECT_EQ(loadedCell(0, 5, 1).instrument, 0);
   EXPECT_EQ(loadedCell(0, 5, 1).volume, XmVolumeColumn::SetFirst + 20);
+  EXPECT_EQ(song.instruments[2].samples[0]->panning, 12 * 17);
+  EXPECT_EQ(loadedCell(0, 7, 1).effect, 0);
+  EXPECT_EQ(loadedCell(0, 7, 1).volume, 0);
+}
+
+// Scream Tracker keeps one loop for all channels, and starts a loop after the end
+// of the last; the player one per channel, from its last E60.
+TEST(ConvertedS3m, PatternLoopsAreOneForAllChannels) {
+  S3mSpec s = slowSong();
+  s.cell(0, 0, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB0};
+  s.cell(0, 2, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB1}; // rows 0-2 twice
+  s.cell(0, 4, 0) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB1}; // rows 3-4 twice
+  s.cell(0, 5, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xB2}; // row 5 three times
+  const std::string bytes = writeS3m(s);
+  std::vector<size_t> rows;
+  for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(ReadS3m(bytesOf(bytes), bytes.size()).song))
+    rows.push_back(played.row);
+  rows.resize(14);
+  EXPECT_EQ(rows, (std::vector<size_t>{0, 1, 2, 0, 1, 2, 3, 4, 3, 4, 5, 5, 5, 6}));
+  const auto loaded = convertAndLoad(bytes);
+  ASSERT_EQ(song.channelCount, 3);
+  const struct {
+    int row;
+    uint8_t parameter;
+  } expected[] = {{0, 0x60}, {2, 0x61}, {3, 0x60}, {4, 0x61}, {5, 0xE2}};
+  for (const auto &e : expected) {
+    EXPECT_EQ(loadedCell(0, e.row, 2).effect, XmEffect::Extended) << "row " << e.row;
+    EXPECT_EQ(loadedCell(0, e.row, 2).parameter, e.parameter) << "row " << e.row;
+  }
+  for (int row = 0; row < 6; ++row)
+    for (int c = 0; c < 2; ++c)
+      EXPECT_EQ(loadedCell(0, row, c).effect, 0) << "row " << row << ", channel " << c;
+}
+
+// A cut becomes XM's key-off, after which XM keeps the channel silent until an
+// instrument number, and an instrument number alone brings the old sound back.
+TEST(ConvertedS3m, NotesAfterACutPlayAndInstrumentNumbersAloneDoNot) {
+  S3mSpec s = slowSong();
+  s.samples.push_back(sineSample(8363));
+  s.samples.back().volume = 40;
+  s.cell(0, 0, 0) = {S3mNoNote, 2, 15}; // before the first note: the volume is not kept
+  s.cell(0, 1, 0) = {S3mNote(4, 0)};    // instrument 2 at 40
+  s.cell(0, 2, 0) = {S3mNoteCut};       //
+  s.cell(0, 3, 0) = {S3mNoNote, 0, 20}; //
+  s.cell(0, 4, 0) = {S3mNote(4, 0)};    // instrument 2 at 20
+  s.cell(0, 5, 0) = {S3mNoteCut};       //
+  s.cell(0, 6, 0) = {S3mNoNote, 1};     // stays silent
+  s.cell(0, 7, 0) = {S3mNote(4, 0)};    // instrument 1 at its 64
+  const auto loaded = convertAndLoad(writeS3m(s));
+  const struct {
+    int row;
+    uint8_t instrument, volume;
+  } expected[] = {{0, 0, 0x10 + 15}, {1, 2, 0}, {2, 0, 0}, {4, 2, 0x10 + 20}, {6, 0, 0}, {7, 1, 0}};
+  for (const auto &e : expected) {
+    EXPECT_EQ(loadedCell(0, e.row, 0).instrument, e.instrument) << "row " << e.row;
+    EXPECT_EQ(loadedCell(0, e.row, 0).volume, e.volume) << "row " << e.row;
+  }
+  EXPECT_EQ(loadedCell(0, 2, 0).note, KeyOffNote);
+}
+
+// Scream Tracker's retrigger counts on across rows; the player's from each row's
+// first tick, where it never retriggers.
+TEST(ConvertedS3m, RetriggersCountOnAcrossRows) {
+  S3mSpec s = slowSong();
+  s.speed = 6;
+  s.cell(0, 0, 0) = {S3mNote(4, 0), 1, S3mNoVolume, 'Q', 0x03};
+  s.cell(0, 1, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x03}; // tick 6: struck again
+  s.cell(0, 2, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x04}; // 3 ticks since tick 9: not yet
+  s.cell(0, 3, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x03}; // a tick since tick 17: not yet
+  s.cell(0, 4, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x01}; // a tick since tick 23: struck
+  s.cell(0, 5, 0) = {S3mNoNote, 0, S3mNoVolume, 'F', 0x01};
+  s.cell(0, 6, 0) = {S3mNoNote, 0, S3mNoVolume, 'Q', 0x03}; // the pitch has moved from the note
+  const auto loaded = convertAndLoad(writeS3m(s));
+  const uint8_t c4 = 4 * 12 + 1;
+  for (const auto &[row, note] :
+       {std::pair{1, c4}, {2, uint8_t(0)}, {3, uint8_t(0)}, {4, c4}, {6, uint8_t(0)}})
+    EXPECT_EQ(loadedCell(0, row, 0).note, note) << "row " << row;
 }
 
 TEST(ConvertedS3m, RefusesWhatTheFileDoesNotHoldAndReadsNoMore) {
