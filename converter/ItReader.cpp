@@ -131,7 +131,7 @@ std::string ItTrackerName(uint16_t createdWith, uint16_t compatibleWith, uint32_
              Hex(".%02X.%02X", reserved >> 8 & 0xFF, reserved & 0xFF);
     return "OpenMPT " + Hex("%x.%02x", version >> 8, version & 0xFF);
   case 6: return "BeRoTracker";
-  default: return "IT tracker " + Hex("%04X%s", createdWith, 0);
+  default: return "IT tracker " + Hex("%02X%02X", createdWith >> 8, createdWith & 0xFF);
   }
 }
 
@@ -234,8 +234,11 @@ private:
     return true;
   }
 
+  // XM's 255 at most: those beyond are left out, and take no memory.
   bool ReadInstruments() {
     for (uint32_t offset : instrumentOffsets) {
+      if (instruments.size() == XmMostInstruments)
+        break;
       bool cutShort = false;
       instruments.push_back(
           ReadItInstrument(file, offset, header.compatibleWith < ItNewInstrumentFormat, cutShort));
@@ -396,7 +399,7 @@ private:
 
   void MakeInstruments() {
     const double gain = MixGain(header.mixVolume);
-    const size_t count = Instruments() ? instruments.size() : samples.size();
+    const size_t count = Instruments() ? instrumentOffsets.size() : samples.size();
     const size_t kept = std::min<size_t>(count, XmMostInstruments);
     out.losses.tooManyInstruments = count - kept;
     std::vector<ItInstrumentUse> uses = Uses(kept);
@@ -451,8 +454,8 @@ private:
                        ItTrackerName(header.createdWith, header.compatibleWith, header.reserved) +
                        " IT module, ";
     if (Instruments())
-      text +=
-          std::to_string(instruments.size()) + (instruments.size() == 1 ? " instrument, " : " instruments, ");
+      text += std::to_string(instrumentOffsets.size()) +
+              (instrumentOffsets.size() == 1 ? " instrument, " : " instruments, ");
     return text + std::to_string(samples.size()) + (samples.size() == 1 ? " sample" : " samples");
   }
 
