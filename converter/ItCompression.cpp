@@ -96,8 +96,7 @@ bool DecompressItSample(TByteReader &in, size_t frames, bool sixteenBit, bool se
         !DecodeBlock(TBitReader(reinterpret_cast<const uint8_t *>(block.data()), block.size()), depth,
                      blockFrames, secondOrder, out))
       whole = false;
-    const int16_t last = out.size() > before ? out.back() : 0;
-    out.resize(before + blockFrames, last);
+    out.resize(before + blockFrames, 0);
     left -= blockFrames;
   }
   return whole;
