@@ -488,7 +488,7 @@ void OneLoopForAllChannels(Song &song) { TOneLoopForAllChannels(song).Run(); }
 // sample as silence; the player would let the note go and start the old sound
 // again. Where a pass first plays such an offset, it becomes the place in the loop
 // (to the nearest 256 frames) or a note at volume 0.
-void OffsetsPastTheEnd(Song &song) {
+void OffsetsPastTheEnd(Song &song, bool fromTheStart) {
   std::vector<uint8_t> instrument(song.channels, 0);
   ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
     for (size_t c = 0; c < song.channels; ++c) {
@@ -505,7 +505,9 @@ void OffsetsPastTheEnd(Song &song) {
       const uint32_t end = looped ? loopStart + loopLength : HeaderField(*sample, 0) / width;
       if (uint32_t(cell.parameter) * 256 < end)
         continue;
-      if (!looped)
+      if (fromTheStart)
+        cell.effect = cell.parameter = 0;
+      else if (!looped)
         cell.effect = XmEffect::SetVolume, cell.parameter = 0;
       else
         cell.parameter = uint8_t(std::min<uint32_t>(

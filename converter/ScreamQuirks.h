@@ -27,7 +27,9 @@ void BreaksAfterJumps(Song &song);
 void OneLoopForAllChannels(Song &song);
 
 // Scream Tracker: an offset past a sample's end goes round its loop, or is silent.
-void OffsetsPastTheEnd(Song &song);
+// With `fromTheStart` (Impulse Tracker without old effects) such a note plays its
+// sample from the start.
+void OffsetsPastTheEnd(Song &song, bool fromTheStart = false);
 
 // Scream Tracker: a retrigger counts its ticks on from row to row, where the
 // player counts them from each row's first: where the count falls on a row's

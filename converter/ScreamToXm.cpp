@@ -78,11 +78,10 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
     TonePortamentoKeepsTheSample(song);
   KeepFirstPatternDelays(song, scream3, losses, !scream3);
   BreaksAfterJumps(song);
-  if (scream3) {
+  if (scream3)
     OneLoopForAllChannels(song);
-    OffsetsPastTheEnd(song);
-    RetriggersAcrossRows(song);
-  }
+  OffsetsPastTheEnd(song, !scream3 && !scream.flags.oldEffects);
+  RetriggersAcrossRows(song); // Impulse Tracker's count goes on from row to row too
   NotesAfterCuts(song);
   KeepPanning(song, scream.channelPanning, scream3, losses, scream.instrumentPanning, !scream3);
   return song;

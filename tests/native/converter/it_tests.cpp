@@ -253,6 +253,13 @@ TEST(ConvertedIt, PlaysImpulseTrackersCommandsAsItsXmEffects) {
     EXPECT_EQ(cell.note, 0) << "row " << row;
     ++row;
   }
+  // An offset past the end of a sample without a loop plays it from the start.
+  ItSpec offset = oneInstrumentSong();
+  offset.samples[0].loopEnd = 0;
+  offset.cell(0, 0, 0) = {ItNote(5, 0), 1, ItNoVolume, 'O', 0x01};
+  const auto offsetLoaded = convertAndLoad(writeIt(offset));
+  EXPECT_EQ(loadedCell(0, 0).effect, 0);
+  EXPECT_EQ(loadedCell(0, 0).volume, 0);
 }
 
 TEST(ConvertedIt, BakesChannelAndGlobalVolumesIntoXmsVolumes) {
