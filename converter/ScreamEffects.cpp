@@ -153,12 +153,8 @@ uint8_t BreakParameter(uint8_t row) { return row < 160 ? uint8_t((row / 10) << 4
 
 MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemantics &semantics) {
   switch (command) {
-  case ScreamCommand('A'):
-    if (parameter == 0)
-      return Nothing;
-    if (parameter > SlowestXmSpeed)
-      return {XmEffect::SpeedOrTempo, SlowestXmSpeed, ScreamLoss::FastSpeed, 0};
-    return Effect(XmEffect::SpeedOrTempo, parameter);
+  case ScreamCommand('A'): // speeds above 31 are XM's by now (ScreamSpeeds.h)
+    return parameter ? Effect(XmEffect::SpeedOrTempo, std::min(parameter, SlowestXmSpeed)) : Nothing;
   case ScreamCommand('B'): return Effect(XmEffect::PositionJump, parameter);
   case ScreamCommand('C'): return Effect(XmEffect::PatternBreak, BreakParameter(parameter));
   case ScreamCommand('D'): return VolumeSlideCommand(parameter, semantics);
