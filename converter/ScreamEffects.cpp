@@ -157,12 +157,8 @@ MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemanti
     if (const std::optional<ItMappedCommand> it = MapItCommand(command, parameter, semantics.flags))
       return {it->effect, it->parameter, it->loss, 0};
   switch (command) {
-  case ScreamCommand('A'):
-    if (parameter == 0)
-      return Nothing;
-    if (parameter > SlowestXmSpeed)
-      return {XmEffect::SpeedOrTempo, SlowestXmSpeed, ScreamLoss::FastSpeed, 0};
-    return Effect(XmEffect::SpeedOrTempo, parameter);
+  case ScreamCommand('A'): // speeds above 31 are XM's by now (ScreamSpeeds.h)
+    return parameter ? Effect(XmEffect::SpeedOrTempo, std::min(parameter, SlowestXmSpeed)) : Nothing;
   case ScreamCommand('B'): return Effect(XmEffect::PositionJump, parameter);
   case ScreamCommand('C'): return Effect(XmEffect::PatternBreak, BreakParameter(parameter));
   case ScreamCommand('D'): return VolumeSlideCommand(parameter, semantics);

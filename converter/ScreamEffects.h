@@ -21,7 +21,7 @@ enum class ScreamLoss : uint8_t {
   FunkRepeat,       // SFx
   Panbrello,        // Yxy
   Macro,            // Zxx
-  FastSpeed,        // Axx above 31 ticks a row
+  FastSpeed,        // Axx above 31 ticks a row that no XM speed and delay make exactly
   Surround,         // XA4, S91
   DeepVibrato,      // Hxy deeper than the player's deepest vibrato
   OddTremolo,       // Rxy of an odd depth, between two of XM's

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "ScreamQuirks.h"
+#include "ScreamSpeeds.h"
 #include "SongWalk.h"
 #include "XmFormat.h"
 
@@ -49,6 +50,7 @@ void PutOnFirstRow(Song &song, uint8_t effect, uint8_t parameter) {
 } // namespace
 
 Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
+  PlaySlowSpeedsWithDelays(scream, losses);
   Song song = std::move(scream.xm);
   const size_t channels = ScreamChannels(scream);
   song.channels = uint16_t(channels);

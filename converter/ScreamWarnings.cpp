@@ -19,7 +19,8 @@ constexpr LossText Texts[] = {
     {ScreamLoss::FunkRepeat, "SFx (funk repeat) dropped: XM has no such effect"},
     {ScreamLoss::Panbrello, "Yxy (panbrello) dropped: XM has no such effect"},
     {ScreamLoss::Macro, "Zxx (MIDI macro) dropped: XM has no such effect"},
-    {ScreamLoss::FastSpeed, "a speed above 31 ticks a row (Axx) plays as 31, XM's slowest"},
+    {ScreamLoss::FastSpeed, "a row at a speed above 31 ticks (Axx) that no XM speed and pattern delay make "
+                            "exactly plays the nearest number of ticks"},
     {ScreamLoss::Surround, "surround panning dropped: the channel keeps its side"},
     {ScreamLoss::DeepVibrato,
      "a vibrato deeper than Hx3 plays at the player's deepest, a little less than Hx4"},

@@ -144,7 +144,7 @@ TEST(ConvertedS3m, CommandsPlayAsScreamTrackerPlaysThem) {
       {'S', 0xC0, 0, 0},                                // a cut at 0 does nothing
       {'S', 0x85, XmEffect::SetPanning, 0x55},          //
       {'C', 0x12, XmEffect::PatternBreak, 0x12},        // row 12, stored as decimal digits
-      {'A', 0x40, XmEffect::SpeedOrTempo, 0x1F},        // XM's slowest speed
+      {'A', 0x40, XmEffect::SpeedOrTempo, 0x1F},        // no pass plays the row: XM's slowest
       {'T', 0x1F, 0, 0},                                // no tempo below 32
       {'V', 0x50, XmEffect::SetGlobalVolume, 0x40},     //
       {'X', 0x40, XmEffect::SetPanning, 0x80},          //
@@ -321,6 +321,31 @@ TEST(ConvertedS3m, RetriggersCountOnAcrossRows) {
   for (const auto &[row, note] :
        {std::pair{1, c4}, {2, uint8_t(0)}, {3, uint8_t(0)}, {4, c4}, {6, uint8_t(0)}})
     EXPECT_EQ(loadedCell(0, row, 0).note, note) << "row " << row;
+}
+
+// Speeds above XM's 31 play as one of XM's with a pattern delay on every row.
+TEST(ConvertedS3m, SlowSpeedsPlayAsXmSpeedsWithDelays) {
+  S3mSpec s = slowSong();
+  s.speed = 6;
+  s.cell(0, 0, 0) = {S3mNoNote, 0, S3mNoVolume, 'A', 0x40}; // 64 ticks: 16 and 3 rows of delay
+  s.cell(0, 2, 1) = {S3mNoNote, 0, S3mNoVolume, 'S', 0xE1}; // twice that
+  s.cell(0, 3, 0) = {S3mNoNote, 0, S3mNoVolume, 'A', 0x25}; // 37 ticks: 38, as near as any
+  s.cell(0, 4, 0) = {S3mNoNote, 0, S3mNoVolume, 'A', 0x06};
+  const ConvertedModule m = convert(writeS3m(s));
+  ASSERT_TRUE(m.ok) << m.rejection;
+  EXPECT_NE(allWarnings(m).find("plays the nearest number of ticks (1 time)"), std::string::npos)
+      << allWarnings(m);
+  LoadedSong loaded(m.xm);
+  ASSERT_EQ(song.channelCount, 3);
+  EXPECT_EQ(loadedCell(0, 0, 0).parameter, 16);
+  EXPECT_EQ(loadedCell(0, 3, 0).parameter, 19);
+  const struct {
+    int row;
+    uint8_t delay;
+  } expected[] = {{0, 0xE3}, {1, 0xE3}, {2, 0xE7}, {3, 0xE1}, {4, 0}};
+  for (const auto &e : expected)
+    EXPECT_EQ(loadedCell(0, e.row, 2).parameter, e.delay) << "row " << e.row;
+  EXPECT_EQ(loadedCell(0, 2, 1).effect, 0);
 }
 
 TEST(ConvertedS3m, RefusesWhatTheFileDoesNotHoldAndReadsNoMore) {
