@@ -293,20 +293,17 @@ void PutFadeout(std::string &body, uint16_t fadeout) {
   body[Body::Fadeout + 1] = char(fadeout >> 8);
 }
 
-// The octaves by which the notes move down so that they fit XM's 96; the notes that
-// fit at none stay out and are counted.
-int OctaveShift(const ItNotes &notes, ItLosses &losses) {
+// The octaves by which the notes move down so that they fit XM's 96, as far as
+// the lowest allows; the notes that then fit nowhere are not played (the reader
+// leaves them out and counts them).
+int OctaveShift(const ItNotes &notes) {
   int lowest = -1, highest = -1;
   for (size_t n = 0; n < notes.size(); ++n)
     if (notes[n])
       highest = int(n), lowest = lowest < 0 ? int(n) : lowest;
   if (highest < int(XmKeymapNotes))
     return 0;
-  const int shift = std::min((highest - int(XmKeymapNotes)) / 12 + 1, lowest / 12);
-  for (size_t n = 0; n < notes.size(); ++n)
-    if (notes[n] && (int(n) - 12 * shift < 0 || int(n) - 12 * shift >= int(XmKeymapNotes)))
-      ++losses.notesOutOfRange;
-  return shift;
+  return std::min((highest - int(XmKeymapNotes)) / 12 + 1, lowest / 12);
 }
 
 // One XM sample per sample and transposition the played keys need.
@@ -411,7 +408,7 @@ XmInstrumentMade MakeXmInstrument(const ItInstrument &instrument, const std::vec
   ItNotes notes = use.notes;
   if (notes.none())
     notes.set(60); // an instrument no note plays keeps what its C-5 plays
-  made.octaveShift = OctaveShift(notes, losses);
+  made.octaveShift = OctaveShift(notes);
   TKeymapBuilder keymap(instrument, samples, losses);
   std::vector<bool> played(XmKeymapNotes, false);
   for (size_t n = 0; n < ItKeyboardNotes; ++n) {

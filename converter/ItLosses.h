@@ -13,7 +13,7 @@ struct ItLosses {
   size_t pitchEnvelopes = 0, filterEnvelopes = 0, filters = 0;
   size_t randomVariation = 0, pitchPanSeparation = 0;
   size_t keysOffPitch = 0;    // keyboard entries that play another note, at the key's pitch
-  size_t notesOutOfRange = 0; // notes beyond XM's 96 at any octave shift
+  size_t notesBelowRange = 0; // notes below the eight octaves their instrument moves to
   size_t vibratoDiffers = 0;  // samples of one instrument with other auto-vibratos
   size_t tooManyInstruments = 0;
   size_t longPatterns = 0; // of more than the player's 256 rows

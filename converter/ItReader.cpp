@@ -444,8 +444,12 @@ private:
     if (std::none_of(shifts.begin(), shifts.end(), [](int s) { return s != 0; }))
       return;
     ForEachNote([&](ScreamCell &cell, uint8_t instrument, size_t) {
-      if (instrument <= shifts.size())
-        cell.note = uint8_t(std::max(1, cell.note - 12 * shifts[instrument - 1u]));
+      if (instrument > shifts.size() || shifts[instrument - 1u] == 0)
+        return;
+      const int moved = cell.note - 12 * shifts[instrument - 1u];
+      if (moved < 1)
+        ++out.losses.notesBelowRange;
+      cell.note = moved < 1 ? ScreamNoNote : uint8_t(moved); // those still too high warn where mapped
     });
   }
 

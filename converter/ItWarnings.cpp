@@ -21,9 +21,12 @@ std::vector<std::string> ItWarnings(const ItLosses &losses) {
   warn(losses.filters, "an instrument's resonant filter is not played: XM has none");
   warn(losses.randomVariation, "an instrument's random volume or panning variation is not played");
   warn(losses.pitchPanSeparation, "an instrument's pitch-pan separation is not played");
-  warn(losses.keysOffPitch, "a keyboard entry that plays another note than its key plays the key's note: "
-                            "the instrument has no room for another transposed copy of its sample");
-  warn(losses.notesOutOfRange, "a note outside the instrument's eight octaves in XM is not played");
+  warn(losses.keysOffPitch,
+       "a keyboard entry that plays another note than its key plays at the nearest "
+       "transposition its instrument has: no room for another transposed copy of its sample");
+  warn(losses.notesBelowRange,
+       "a note too low for the eight octaves its instrument plays in XM (moved down for "
+       "its highest notes) is not played");
   warn(losses.vibratoDiffers, "a sample's auto-vibrato differs from its instrument's first sample, whose "
                               "vibrato XM plays for all");
   warn(losses.tooManyInstruments, "an instrument beyond XM's 255 is left out");
