@@ -12,7 +12,17 @@ correlation of the left and right channels of our render (left is the player, ri
 a recording of the original tracker). Finally the render speed of xm2wav against
 libxmp for one minute of each song, in the same run.
 
-Usage: bench/compare_openmpt.py [--xm2wav PATH] [--corpus DIR] [--mod-corpus DIR] [--mod-only]
+For the S3M and IT songs (corpus/s3m/music, corpus/it/music where there is one): the
+first minute of our render of the converted song against libopenmpt's of the
+original (50 ms RMS envelopes), and the play-once length of our XM (libopenmpt's
+count of the converted file, which follows the same jumps, loops and delays)
+beside the original's. For their behaviour folders: what the converter said, and
+the left/right agreement of our render, as for the ft2 pairs, with the RMS of the
+whole render for the modules meant to stay silent.
+
+Usage: bench/compare_openmpt.py [--xm2wav PATH] [--toxm PATH] [--corpus DIR] [--mod-corpus DIR]
+                                [--s3m-corpus DIR] [--it-corpus DIR]
+                                [--mod-only | --s3m-only | --it-only] [--behaviour]
 Needs only the standard library, openmpt123 and libxmp.so.4.
 """
 import argparse
@@ -67,8 +77,9 @@ def render_ours(xm2wav, module, out, play_once=True, seconds=1200):
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
 
 
-def openmpt_duration(module):
-    info = subprocess.run(["openmpt123", "--info", module], capture_output=True, text=True).stdout
+def openmpt_duration(module, subsong=[]):
+    """libopenmpt's play-once length: of all subsongs one after the other, or of `subsong` (["--subsong", "0"])."""
+    info = subprocess.run(["openmpt123"] + subsong + ["--info", module], capture_output=True, text=True).stdout
     match = re.search(r"Duration\.*:\s*(?:(\d+):)?(\d+):(\d+(?:\.\d+)?)", info)
     if not match:
         return float("nan")
@@ -76,12 +87,12 @@ def openmpt_duration(module):
     return int(hours or 0) * 3600 + int(minutes) * 60 + float(seconds)
 
 
-def render_openmpt(module, directory):
+def render_openmpt(module, directory, subsong=[]):
     """libopenmpt's render of the whole song at 48 kHz, linear interpolation, 16-bit."""
     copy = os.path.join(directory, "openmpt" + os.path.splitext(module)[1].lower())
     with open(module, "rb") as source, open(copy, "wb") as target:
         target.write(source.read())
-    subprocess.run(["openmpt123", "--render", "--samplerate", str(RATE), "--filter", "2", "--no-float",
+    subprocess.run(["openmpt123"] + subsong + ["--render", "--samplerate", str(RATE), "--filter", "2", "--no-float",
                     "--output-type", "wav", "--force", "-q", copy], check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return copy + ".wav"
@@ -233,6 +244,76 @@ def compare_pairs(xm2wav, corpus, directory):
         print(f"| {os.path.basename(module)} | {len(samples) / 2 / RATE:.2f} | {r:.3f} | {envelopes:.3f} |")
 
 
+SCREAM_SECONDS = 60
+# The song itself: libopenmpt would go on with the patterns behind an S3M's end marker.
+FIRST_SUBSONG = ["--subsong", "0"]
+
+
+def converted_duration(toxm, module, directory):
+    """libopenmpt's play-once length of our XM of the module; nan when it is refused."""
+    xm = os.path.join(directory, "converted.xm")
+    if subprocess.run([toxm, module, xm], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode:
+        return float("nan")
+    return openmpt_duration(xm, FIRST_SUBSONG)
+
+
+def compare_scream_music(xm2wav, toxm, folder, extension, directory):
+    label = extension[1:].upper()
+    print(f"\n| {label} song | ours, one pass (s) | libopenmpt (s) | RMS-envelope correlation, first {SCREAM_SECONDS} s |")
+    print("|---|---|---|---|")
+    if not os.path.isdir(folder):
+        return
+    for module in modules_in(folder, extension):
+        ours_path = os.path.join(directory, "ours.wav")
+        render_ours(xm2wav, module, ours_path, play_once=False, seconds=SCREAM_SECONDS)
+        ours = read_wav(ours_path)
+        theirs = read_wav(render_openmpt(module, directory, FIRST_SUBSONG))[:len(ours)]
+        r = correlation(rms_envelope(ours), rms_envelope(theirs))
+        print(f"| {os.path.basename(module)} | {converted_duration(toxm, module, directory):.2f} | "
+              f"{openmpt_duration(module, FIRST_SUBSONG):.2f} | {r:.3f} |", flush=True)
+
+
+def left_right(samples):
+    """The correlation of the two sides, sample by sample and of their 50 ms RMS envelopes."""
+    left, right = samples[0::2], samples[1::2]
+    return correlation(left, right), correlation(rms_envelope(left, WINDOW), rms_envelope(right, WINDOW))
+
+
+def compare_behaviour(xm2wav, toxm, folder, extension, directory):
+    """The left/right agreement of our render of each behaviour module, as for the ft2 pairs, beside
+    libopenmpt's own of the original."""
+    label = extension[1:].upper()
+    print(f"\n| {label} behaviour module | conversion | seconds | left/right correlation | of 50 ms RMS envelopes "
+          f"| RMS | libopenmpt's envelopes |")
+    print("|---|---|---|---|---|---|---|")
+    if not os.path.isdir(folder):
+        return
+    for module in modules_in(folder, extension):
+        xm = os.path.join(directory, "behaviour.xm")
+        converted = subprocess.run([toxm, module, xm], capture_output=True, text=True)
+        warnings = len((converted.stdout + converted.stderr).splitlines()) - 1
+        theirs = left_right(read_wav(render_openmpt(module, directory, FIRST_SUBSONG)))[1]
+        if converted.returncode:
+            print(f"| {os.path.basename(module)} | refused | | | | | {theirs:.3f} |")
+            continue
+        said = f"{warnings} warning{'' if warnings == 1 else 's'}"
+        # As long as the original plays, for those that end by starting again in XM.
+        seconds = min(120, math.ceil(openmpt_duration(module, FIRST_SUBSONG) + 0.5))
+        path = os.path.join(directory, "pair.wav")
+        render_ours(xm2wav, module, path, seconds=seconds)
+        samples = read_wav(path)
+        r, envelopes = left_right(samples)
+        level = math.sqrt(sum(v * v for v in samples) / max(1, len(samples)))
+        print(f"| {os.path.basename(module)} | {said} | {len(samples) / 2 / RATE:.2f} | {r:.3f} | "
+              f"{envelopes:.3f} | {level:.0f} | {theirs:.3f} |", flush=True)
+
+
+def compare_scream(xm2wav, toxm, corpus, extension, behaviour_only, directory):
+    if not behaviour_only:
+        compare_scream_music(xm2wav, toxm, os.path.join(corpus, "music"), extension, directory)
+    compare_behaviour(xm2wav, toxm, os.path.join(corpus, "behaviour"), extension, directory)
+
+
 def compare_speed(xm2wav, corpus, directory):
     print(f"\n| module | xm2wav, {SPEED_SECONDS} s (s) | libxmp, {SPEED_SECONDS} s (s) | ratio |")
     print("|---|---|---|---|")
@@ -247,11 +328,25 @@ def main():
     parser.add_argument("--xm2wav", default=os.path.join(ROOT, "build/native/bin/xm2wav"))
     parser.add_argument("--corpus", default=os.path.join(ROOT, "../shared/corpus/xm"))
     parser.add_argument("--mod-corpus", default=os.path.join(ROOT, "../shared/corpus/mod"))
-    parser.add_argument("--mod-only", action="store_true", help="only the MOD table")
+    parser.add_argument("--toxm", default=os.path.join(ROOT, "build/native/bin/toxm"))
+    parser.add_argument("--s3m-corpus", default=os.path.join(ROOT, "../shared/corpus/s3m"))
+    parser.add_argument("--it-corpus", default=os.path.join(ROOT, "../shared/corpus/it"))
+    only = parser.add_mutually_exclusive_group()
+    only.add_argument("--mod-only", action="store_true", help="only the MOD table")
+    only.add_argument("--s3m-only", action="store_true", help="only the S3M tables")
+    only.add_argument("--it-only", action="store_true", help="only the IT tables")
+    parser.add_argument("--behaviour", action="store_true",
+                        help="of the S3M and IT tables, only those of the behaviour modules")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as directory:
-        compare_mods(args.xm2wav, args.mod_corpus, directory)
-        if args.mod_only:
+        if not args.it_only:
+            if not args.s3m_only:
+                compare_mods(args.xm2wav, args.mod_corpus, directory)
+            if not args.mod_only:
+                compare_scream(args.xm2wav, args.toxm, args.s3m_corpus, ".s3m", args.behaviour, directory)
+        if not args.mod_only and not args.s3m_only:
+            compare_scream(args.xm2wav, args.toxm, args.it_corpus, ".it", args.behaviour, directory)
+        if args.mod_only or args.s3m_only or args.it_only:
             return
         compare_music(args.xm2wav, args.corpus, directory)
         compare_pairs(args.xm2wav, args.corpus, directory)

@@ -94,19 +94,6 @@ constexpr uint8_t PanningSteps = 16;
 
 uint8_t VolumeColumnPanning(uint8_t step) { return uint8_t(XmVolumeColumn::SetPanning << 4 | step); }
 
-// Calls `visit(cells, firstVisit)` for each row one pass plays, in that order;
-// `firstVisit` is false where the pass has played the row of that pattern before.
-template <typename Visit> void ForEachPlayedRow(Song &song, Visit visit) {
-  std::vector<std::vector<bool>> visited(song.patterns.size());
-  for (size_t p = 0; p < song.patterns.size(); ++p)
-    visited[p].assign(song.patterns[p].rows, false);
-  for (const PlayedRow &played : RowsOfOnePass(song)) {
-    const bool first = !visited[played.pattern][played.row];
-    visited[played.pattern][played.row] = true;
-    visit(RowCells(song.patterns[played.pattern], played.row, song.channels), first);
-  }
-}
-
 bool UsesPanning(const Song &song) {
   for (const SongPattern &p : song.patterns)
     for (const SongCell &cell : p.cells)

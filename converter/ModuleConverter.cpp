@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ItConversion.h"
+#include "ItReader.h"
 #include "ModConversion.h"
+#include "S3mConversion.h"
+#include "S3mReader.h"
 #include "SampleReduction.h"
 #include "SongArena.h"
 #include "Warnings.h"
@@ -129,20 +133,42 @@ ConvertedModule FromMod(const uint8_t *bytes, size_t size) {
   return FromSong(mod.song, size, mod.description + Arrow, std::move(mod.warnings));
 }
 
-bool LooksLikeS3m(const uint8_t *bytes, size_t size) {
-  return size >= 48 && std::memcmp(bytes + 44, "SCRM", 4) == 0;
-}
-bool LooksLikeIt(const uint8_t *bytes, size_t size) {
-  return size >= 4 && std::memcmp(bytes, "IMPM", 4) == 0;
-}
 bool AnyBytes(const uint8_t *, size_t) { return true; }
 
-ConvertedModule FromS3m(const uint8_t *, size_t) {
-  return Rejected("an S3M (Scream Tracker 3) module, which is not supported: only XM and MOD modules are");
+// "123,456"
+std::string GroupedDigits(size_t value) {
+  std::string digits = std::to_string(value);
+  for (size_t at = digits.size(); at > 3; at -= 3)
+    digits.insert(at - 3, ",");
+  return digits;
 }
 
-ConvertedModule FromIt(const uint8_t *, size_t) {
-  return Rejected("an IT (Impulse Tracker) module, which is not supported: only XM and MOD modules are");
+// The conversion of a format the player does not know says how large the file was
+// and how large its XM is.
+ConvertedModule WithSizes(ConvertedModule m, size_t fileSize) {
+  if (m.ok)
+    m.description += ", " + GroupedDigits(fileSize) + " -> " + GroupedDigits(m.xm.size()) + " bytes";
+  return m;
+}
+
+ConvertedModule FromS3m(const uint8_t *bytes, size_t size) {
+  S3mConversion s3m = ConvertS3m(bytes, size);
+  switch (s3m.outcome) {
+  case S3mConversion::Truncated: return Rejected("a truncated S3M module: " + s3m.refusal);
+  case S3mConversion::Refused: return Rejected("an S3M module the converter cannot use: " + s3m.refusal);
+  case S3mConversion::Converted: break;
+  }
+  return WithSizes(FromSong(s3m.song, size, s3m.description + Arrow, std::move(s3m.warnings)), size);
+}
+
+ConvertedModule FromIt(const uint8_t *bytes, size_t size) {
+  ItConversion it = ConvertIt(bytes, size);
+  switch (it.outcome) {
+  case ItConversion::Truncated: return Rejected("a truncated IT module: " + it.refusal);
+  case ItConversion::Refused: return Rejected("an IT module the converter cannot use: " + it.refusal);
+  case ItConversion::Converted: break;
+  }
+  return WithSizes(FromSong(it.song, size, it.description + Arrow, std::move(it.warnings)), size);
 }
 
 struct FormatReader {

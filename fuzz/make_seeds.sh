@@ -38,15 +38,17 @@ fi
 xm_seed "$root/assets/demo.xm" demo.xm '\0377\0'
 xm_seed "$root/assets/demo.xm" demo-own-tempo-once.xm '\0\01' # the song's own tempo, to its end
 
-# The converter's seeds: the MOD corpus, the old XM song and the XM files the player
-# would misread, each cut to the 64 KiB the fuzzer takes.
+# The converter's seeds: the MOD, S3M and IT corpora, the old XM song and the XM files
+# the player would misread, each cut to the 64 KiB the fuzzer takes.
 mod_corpus=$root/../shared/corpus/mod
 mkdir -p "$out/fuzz_convert"
 convert_seeds=("$xm_corpus/ft2-pairs/pathead.xm" "$xm_corpus/behaviour/format_xm_pattrunc.xm"
   "$root/../shared/corpus/xm-old/dontyou.xm")
-if [ -d "$mod_corpus" ]; then
-  while IFS= read -r module; do convert_seeds+=("$module"); done < <(find "$mod_corpus" -type f -iname '*.mod' | sort)
-fi
+for corpus in "$mod_corpus:mod" "$root/../shared/corpus/s3m:s3m" "$root/../shared/corpus/it:it"; do
+  if [ -d "${corpus%:*}" ]; then
+    while IFS= read -r module; do convert_seeds+=("$module"); done < <(find "${corpus%:*}" -type f -iname "*.${corpus##*:}" | sort)
+  fi
+done
 for module in "${convert_seeds[@]}"; do
   if [ -f "$module" ]; then
     head -c 65536 "$module" >"$out/fuzz_convert/$(basename "$module" | tr ' ' _)"

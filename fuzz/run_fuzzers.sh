@@ -10,7 +10,7 @@ build=$(cd "${1:?usage: run_fuzzers.sh BUILD_DIR SECONDS [TARGET...]}" && pwd)
 seconds=${2:?usage: run_fuzzers.sh BUILD_DIR SECONDS [TARGET...]}
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_xm_memory fuzz_xm_memory_scalar fuzz_xm_file fuzz_convert fuzz_tga fuzz_icon
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_xm_memory fuzz_xm_memory_scalar fuzz_xm_file fuzz_convert fuzz_it_decompress fuzz_tga fuzz_icon
   fuzz_settings fuzz_string_stream fuzz_build_command)
 
 # Per-target options: modules are fuzzed in their first 64 KiB, where the headers and
@@ -21,6 +21,7 @@ target_options() {
   case $1 in
   fuzz_xm_*) echo -max_len=65536 ;;
   fuzz_convert) echo -max_len=65536 -malloc_limit_mb=96 -rss_limit_mb=768 ;;
+  fuzz_it_decompress) echo -max_len=65536 ;;
   fuzz_build_command) echo -max_len=140000 -dict="$here/dictionaries/fuzz_build_command.dict" ;;
   fuzz_settings) echo -dict="$here/dictionaries/fuzz_settings.dict" ;;
   esac

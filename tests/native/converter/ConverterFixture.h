@@ -38,3 +38,20 @@ inline std::vector<int16_t> renderLoaded(uint32_t frames) {
   pcm.resize(2 * size_t(frames));
   return pcm;
 }
+
+// Frequency of the mono mix from its rising zero crossings in [begin, end) frames,
+// each placed between its two frames.
+inline double measuredFrequency(const std::vector<int16_t> &pcm, uint32_t begin, uint32_t end) {
+  auto mono = [&](uint32_t f) { return double(pcm[2 * f]) + pcm[2 * f + 1]; };
+  double first = -1, last = -1;
+  int crossings = 0;
+  for (uint32_t f = begin; f + 1 < end; ++f)
+    if (mono(f) < 0 && mono(f + 1) >= 0) {
+      const double at = f + mono(f) / (mono(f) - mono(f + 1));
+      if (first < 0)
+        first = at;
+      last = at;
+      ++crossings;
+    }
+  return crossings > 1 ? (crossings - 1) * double(OutputRate) / (last - first) : 0;
+}

@@ -186,8 +186,8 @@ TEST(Converter, NamesWhyAFileCannotBeUsed) {
       {writeXm(layoutTestSong()).substr(0, 200), "a truncated XM module"},
       {writeXm(layoutTestSong()).substr(0, 400), "a truncated XM module"},
       {writeMod(mod), "a truncated MOD module"},
-      {s3m, "an S3M (Scream Tracker 3) module, which is not supported"},
-      {it, "an IT (Impulse Tracker) module, which is not supported"},
+      {s3m, "an S3M module the converter cannot use: it plays no pattern"},
+      {it, "an IT module the converter cannot use: it plays no pattern"},
       {writeXm(noRows), "the player cannot load it: a pattern has 0 rows or more than 256"},
       {writeXm(wide), "the player cannot load it: it has 0 channels or more than 64"},
   };
