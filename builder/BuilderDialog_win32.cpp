@@ -54,7 +54,7 @@ void BrowseInto(int box, const char *filter) {
 void HandleCommand(HWND dialog, WPARAM command) {
   switch (command) {
   case BrowseFontButton: BrowseInto(FontPathBox, "TGA Font File(*.tga)\0*.tga;\0"); break;
-  case BrowseMusicButton: BrowseInto(MusicPathBox, "XM or MOD Module(*.xm;*.mod)\0*.xm;*.mod;\0"); break;
+  case BrowseMusicButton: BrowseInto(MusicPathBox, "Modules (*.xm;*.mod;*.s3m;*.it)\0*.xm;*.mod;*.s3m;*.it\0"); break;
   case BrowseIconButton: BrowseInto(IconPathBox, "Windows Icon(*.ico)\0*.ico;\0"); break;
   case CreateButton: CreateIntro(); break;
   case ExitButton: EndDialog(dialog, 0); break;

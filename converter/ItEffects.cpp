@@ -78,21 +78,21 @@ std::optional<ItMappedCommand> Special(uint8_t parameter) {
   }
 }
 
-// Hxy and Uxy: IT's vibrato is twice as deep as XM's, with old effects four times
-// (Uxy a quarter of Hxy); XM's deepest is 15.
-std::optional<ItMappedCommand> Vibrato(uint8_t parameter, int quarters, const ScreamFlags &flags) {
-  const int depth = (Low(parameter) * (flags.oldEffects ? 4 : 2) * quarters + 2) / 4;
-  ItMappedCommand mapped{XmEffect::Vibrato, uint8_t(High(parameter) << 4 | std::min(depth, 15)),
-                         ScreamLoss::None};
-  if (depth > 15)
-    mapped.loss = ScreamLoss::DeepVibrato;
-  return mapped;
+// Hxy: IT's vibrato is half as deep as XM's, with old effects as deep; Uxy is a
+// quarter of Hxy.
+unsigned VibratoEighths(const ScreamFlags &flags, bool fine) {
+  return (flags.oldEffects ? 8u : 4u) / (fine ? 4u : 1u);
+}
+
+std::optional<ItMappedCommand> Vibrato(uint8_t parameter, bool fine, const ScreamFlags &flags) {
+  const uint8_t depth = XmVibratoDepth(Low(parameter), VibratoEighths(flags, fine));
+  return ItMappedCommand{XmEffect::Vibrato, uint8_t(High(parameter) << 4 | depth), ScreamLoss::None};
 }
 
 } // namespace
 
 uint8_t ItVibratoDepth(uint8_t depth, const ScreamFlags &flags) {
-  return uint8_t(std::min(15, depth * (flags.oldEffects ? 4 : 2)));
+  return XmVibratoDepth(depth, VibratoEighths(flags, false));
 }
 
 std::optional<ItMappedCommand> MapItCommand(uint8_t command, uint8_t parameter, const ScreamFlags &flags) {
@@ -100,8 +100,8 @@ std::optional<ItMappedCommand> MapItCommand(uint8_t command, uint8_t parameter, 
   case ScreamCommand('D'):
   case ScreamCommand('K'):
   case ScreamCommand('L'): return BothDigits(parameter) ? Nothing : AsScreamTracker;
-  case ScreamCommand('H'): return Vibrato(parameter, 4, flags);
-  case ScreamCommand('U'): return Vibrato(parameter, 1, flags);
+  case ScreamCommand('H'): return Vibrato(parameter, false, flags);
+  case ScreamCommand('U'): return Vibrato(parameter, true, flags);
   case ScreamCommand('I'): return Tremor(parameter, flags);
   case ScreamCommand('M'):
   case ScreamCommand('N'): return Nothing; // baked into the volumes before mapping

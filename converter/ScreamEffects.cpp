@@ -131,14 +131,9 @@ MappedCommand PanningCommand(uint8_t parameter, const ScreamSemantics &semantics
   return parameter == SurroundPanning ? Lost(ScreamLoss::Surround) : Nothing;
 }
 
-// A step of the player's vibrato depth is a quarter of Scream Tracker's Hxy (and of
-// FastTracker's): Uxy, the fine vibrato, is the player's own scale.
-MappedCommand Vibrato(uint8_t parameter) {
-  constexpr uint8_t Deepest = 0x0F;
-  const unsigned depth = 4u * (parameter & 0x0F);
-  if (depth > Deepest)
-    return {XmEffect::Vibrato, uint8_t((parameter & 0xF0) | Deepest), ScreamLoss::DeepVibrato, 0};
-  return Effect(XmEffect::Vibrato, uint8_t((parameter & 0xF0) | depth));
+// Scream Tracker's Hxy is as deep as XM's 4xy; Uxy, the fine vibrato, a quarter.
+MappedCommand Vibrato(uint8_t parameter, unsigned eighths) {
+  return Effect(XmEffect::Vibrato, uint8_t((parameter & 0xF0) | XmVibratoDepth(parameter & 0x0F, eighths)));
 }
 
 // Scream Tracker's tremolo is half as deep as XM's for the same depth.
@@ -165,7 +160,7 @@ MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemanti
   case ScreamCommand('E'): return PortamentoCommand(parameter, false);
   case ScreamCommand('F'): return PortamentoCommand(parameter, true);
   case ScreamCommand('G'): return Effect(XmEffect::TonePortamento, parameter);
-  case ScreamCommand('H'): return Vibrato(parameter);
+  case ScreamCommand('H'): return Vibrato(parameter, 8);
   case ScreamCommand('I'): return Effect(XmEffect::Tremor, parameter);
   case ScreamCommand('J'): return parameter ? Effect(XmEffect::Arpeggio, parameter) : Nothing;
   case ScreamCommand('K'): return CombinedSlide(XmEffect::VibratoVolumeSlide, XmEffect::Vibrato, parameter);
@@ -177,7 +172,7 @@ MappedCommand MapCommand(uint8_t command, uint8_t parameter, const ScreamSemanti
   case ScreamCommand('S'): return SpecialCommand(parameter, semantics);
   case ScreamCommand('T'):
     return parameter >= FirstTempo ? Effect(XmEffect::SpeedOrTempo, parameter) : Nothing;
-  case ScreamCommand('U'): return Effect(XmEffect::Vibrato, parameter);
+  case ScreamCommand('U'): return Vibrato(parameter, 2);
   case ScreamCommand('V'): return Effect(XmEffect::SetGlobalVolume, std::min(parameter, MaxVolume));
   case ScreamCommand('W'): return Effect(XmEffect::GlobalVolumeSlide, parameter);
   case ScreamCommand('X'): return PanningCommand(parameter, semantics);
@@ -210,6 +205,10 @@ uint8_t SlidVolume(uint8_t volumeColumn, uint8_t slide) {
 }
 
 } // namespace
+
+uint8_t XmVibratoDepth(unsigned depth, unsigned eighths) {
+  return uint8_t(depth ? std::max(1u, (depth * eighths + 4) / 8) : 0);
+}
 
 SongCell MapScreamCell(const ScreamCell &cell, const ScreamSemantics &semantics, ScreamLosses &losses) {
   SongCell out;

@@ -23,7 +23,6 @@ enum class ScreamLoss : uint8_t {
   Macro,            // Zxx
   FastSpeed,        // Axx above 31 ticks a row that no XM speed and delay make exactly
   Surround,         // XA4, S91
-  DeepVibrato,      // Hxy deeper than the player's deepest vibrato
   OddTremolo,       // Rxy of an odd depth, between two of XM's
   NoteRange,        // a note outside XM's eight octaves
   DelayedFineSlide, // a fine slide on a delayed row, repeated further than XM's largest
@@ -48,6 +47,10 @@ struct ScreamSemantics {
   ScreamTracker tracker = ScreamTracker::ScreamTracker3;
   ScreamFlags flags;
 };
+
+// A vibrato depth of `eighths` (at most 8) eighths of XM's step per step of the
+// tracker's, to the nearest of XM's steps, and at least one for a vibrato that moves.
+uint8_t XmVibratoDepth(unsigned depth, unsigned eighths);
 
 // One cell as XM plays it: note, instrument, volume column and effect. A jump's
 // order stays as stored (the order list changes in ScreamToXm.h).

@@ -22,8 +22,6 @@ constexpr LossText Texts[] = {
     {ScreamLoss::FastSpeed, "a row at a speed above 31 ticks (Axx) that no XM speed and pattern delay make "
                             "exactly plays the nearest number of ticks"},
     {ScreamLoss::Surround, "surround panning dropped: the channel keeps its side"},
-    {ScreamLoss::DeepVibrato,
-     "a vibrato deeper than Hx3 plays at the player's deepest, a little less than Hx4"},
     {ScreamLoss::OddTremolo,
      "a tremolo of an odd depth plays one step deeper: XM's steps are twice as large"},
     {ScreamLoss::NoteRange, "a note outside XM's eight octaves became an empty note"},

@@ -13,7 +13,7 @@ namespace {
 
 const char *const Usage =
     "usage: toxm IN OUT.xm\n"
-    "  converts an XM of any version, or a MOD, into the XM 1.04 module an intro plays\n";
+    "  converts an XM of any version, a MOD, an S3M or an IT module into the XM 1.04 module an intro plays\n";
 
 int UsageError(const char *why) {
   std::fprintf(stderr, "toxm: %s\n%s", why, Usage);

@@ -1,6 +1,6 @@
 // xm2wav [--seconds S] [--play-once] IN OUT.wav
 // xm2wav --info IN
-// IN is converted first as an intro build converts it (old XM layouts, MOD files).
+// IN is converted first as an intro build converts it (old XM layouts, MOD, S3M and IT files).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +23,7 @@ namespace {
 
 const char *const Usage = "usage: xm2wav [--seconds S] [--play-once] IN OUT.wav\n"
                           "       xm2wav --info IN\n"
-                          "  IN: an XM of any version or a MOD, converted as an intro build converts it\n";
+                          "  IN: an XM of any version, a MOD, an S3M or an IT module, converted as an intro build converts it\n";
 
 struct Options {
   bool info = false;

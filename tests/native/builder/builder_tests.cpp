@@ -214,6 +214,8 @@ TEST(DroppedFile, GoesToTheBoxOfItsExtensionInAnyCase) {
   EXPECT_EQ(BoxForDroppedFile("C:\\Fonts\\BIG.TGA"), FontPathBox);
   EXPECT_EQ(BoxForDroppedFile("tune.Xm"), MusicPathBox);
   EXPECT_EQ(BoxForDroppedFile("C:\\Songs\\SPACE.MoD"), MusicPathBox);
+  EXPECT_EQ(BoxForDroppedFile("C:\\Songs\\DATA.S3m"), MusicPathBox);
+  EXPECT_EQ(BoxForDroppedFile("C:\\Songs\\tune.iT"), MusicPathBox);
   EXPECT_EQ(BoxForDroppedFile("C:\\a.b\\icon.ico"), IconPathBox);
   EXPECT_EQ(BoxForDroppedFile("C:\\music\\song"), 0);
   EXPECT_EQ(BoxForDroppedFile("C:\\tunes.xm\\README"), 0);

@@ -224,8 +224,8 @@ TEST(ConvertedIt, PlaysImpulseTrackersCommandsAsItsXmEffects) {
     ItCellSpec cell;
     uint8_t volume, effect, parameter;
   } cases[] = {
-      {{ItNoNote, 0, ItNoVolume, 'H', 0x44}, 0, XmEffect::Vibrato, 0x48},         // twice XM's depth
-      {{ItNoNote, 0, ItNoVolume, 'U', 0x44}, 0, XmEffect::Vibrato, 0x42},         // a quarter of H
+      {{ItNoNote, 0, ItNoVolume, 'H', 0x44}, 0, XmEffect::Vibrato, 0x42},         // half XM's depth
+      {{ItNoNote, 0, ItNoVolume, 'U', 0x44}, 0, XmEffect::Vibrato, 0x41},         // a quarter of H
       {{ItNoNote, 0, ItNoVolume, 'I', 0x23}, 0, XmEffect::Tremor, 0x12},          // on 2, off 3
       {{ItNoNote, 0, ItNoVolume, 'V', 0x60}, 0, XmEffect::SetGlobalVolume, 0x30}, // of 128
       {{ItNoNote, 0, ItNoVolume, 'W', 0x04}, 0, XmEffect::GlobalVolumeSlide, 0x02},
@@ -234,10 +234,10 @@ TEST(ConvertedIt, PlaysImpulseTrackersCommandsAsItsXmEffects) {
       {{ItNoNote, 0, ItNoVolume, 'S', 0xC0}, 0, XmEffect::Extended, 0xC1},     // cut on tick 1
       {{ItNoNote, 0, ItNoVolume, 'D', 0x24}, 0, 0, 0},                         // both digits: nothing
       {{ItNoNote, 0, 85 + 3}, 0, XmEffect::VolumeSlide, 0x30},                 // c3 on later ticks
-      {{ItNoNote, 0, 85 + 3, 'H', 0x11}, 0x73, XmEffect::Vibrato, 0x12},       // c3 where the effect is taken
+      {{ItNoNote, 0, 85 + 3, 'H', 0x11}, 0x73, XmEffect::Vibrato, 0x11},       // c3 where the effect is taken
       {{ItNoNote, 0, 128 + 64}, 0, XmEffect::SetPanning, 0xFF},
       {{ItNoNote, 0, 193 + 2}, 0, XmEffect::TonePortamento, 0x04}, // g2
-      {{ItNoNote, 0, 203 + 3}, 0xB6, 0, 0},                        // h3
+      {{ItNoNote, 0, 203 + 3}, 0xB2, 0, 0},                        // h3: half XM's depth
       {{ItNoteCut, 0, ItNoVolume}, XmVolumeColumn::SetFirst, 0, 0},
   };
   int row = 0;
