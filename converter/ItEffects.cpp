@@ -188,9 +188,10 @@ void MapItNoteAndVolume(const ScreamCell &cell, const ScreamFlags &flags, SongCe
   MapVolumeColumn(cell.volume, flags, out, losses);
   if (fromEffect && out.volume == 0)
     out.volume = fromEffect;
-  // A cut silences the note; XM's key-off would release it into its envelope's fade.
+  // A cut silences the note at once, where XM's key-off alone would release it into
+  // its envelope's fade; the key-off still tells the later steps the note is gone.
   if (cell.note == ScreamNoteCut) {
-    out.note = 0;
+    out.note = KeyOffNote;
     if (out.volume == 0)
       out.volume = XmVolumeColumn::SetFirst;
     else if (EffectFree(out))

@@ -80,6 +80,7 @@ struct ItEnvelopeNode {
 struct ItEnvelope {
   bool on = false, loop = false, sustainLoop = false;
   bool filter = false; // the pitch envelope drives the filter instead
+  bool carry = false;  // a new note goes on from where the last one's envelope is
   uint8_t loopStart = 0, loopEnd = 0, sustainStart = 0, sustainEnd = 0;
   std::vector<ItEnvelopeNode> nodes;
 };

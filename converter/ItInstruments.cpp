@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 #include "ItSamples.h"
 #include "XmFormat.h"
@@ -28,6 +29,7 @@ ItEnvelope ReadNewEnvelope(TByteReader in, bool isSigned) {
   ItEnvelope e;
   const uint8_t flags = in.U8();
   e.on = flags & 1, e.loop = flags & 2, e.sustainLoop = flags & 4, e.filter = flags & 0x80;
+  e.carry = flags & 8;
   const size_t count = std::min<size_t>(in.U8(), ItEnvelopeNodes);
   e.loopStart = in.U8(), e.loopEnd = in.U8(), e.sustainStart = in.U8(), e.sustainEnd = in.U8();
   for (size_t i = 0; i < count; ++i) {
@@ -314,15 +316,22 @@ struct Variant {
 
 constexpr size_t MostVariantsPerSample = 4;
 
+// Each sample the played keys name gets a slot before any takes a second
+// transposition, so that an instrument of many samples loses pitches before sounds.
 class TKeymapBuilder {
 public:
-  TKeymapBuilder(const ItInstrument &i, const std::vector<ItSample> &samples, ItLosses &losses)
-      : instrument(i), samples(samples), losses(losses) {}
+  TKeymapBuilder(const ItInstrument &i, const std::vector<ItSample> &samples, const std::vector<size_t> &keys,
+                 ItLosses &losses)
+      : instrument(i), samples(samples), losses(losses) {
+    for (size_t n : keys)
+      if (const uint8_t s = Playable(n))
+        waiting.insert(s);
+  }
 
   // The slot that plays IT note `n`, NoSample for none.
   uint8_t SlotFor(size_t n) {
-    const uint8_t s = instrument.keyboardSample[n];
-    if (s == 0 || s > samples.size() || samples[s - 1].frames.empty())
+    const uint8_t s = Playable(n);
+    if (s == 0)
       return NoSample;
     const int semitones = int(instrument.keyboardNote[n]) - int(n);
     const Variant wanted{s, semitones};
@@ -331,7 +340,13 @@ public:
         return uint8_t(v);
     const size_t ofSample = size_t(
         std::count_if(variants.begin(), variants.end(), [&](const Variant &v) { return v.sample == s; }));
-    if (variants.size() < XmMaxInstrumentSamples && ofSample < MostVariantsPerSample) {
+    if (ofSample == 0 && variants.size() == XmMaxInstrumentSamples) {
+      ++losses.samplesBeyondSixteen;
+      return NoSample;
+    }
+    const size_t reserved = waiting.size() - waiting.count(s);
+    if (ofSample == 0 || (variants.size() + reserved < XmMaxInstrumentSamples && ofSample < MostVariantsPerSample)) {
+      waiting.erase(s);
       variants.push_back(wanted);
       return uint8_t(variants.size() - 1);
     }
@@ -342,6 +357,12 @@ public:
   const std::vector<Variant> &Variants() const { return variants; }
 
 private:
+  // The sample key `n` plays, 0 for none or an empty one.
+  uint8_t Playable(size_t n) const {
+    const uint8_t s = instrument.keyboardSample[n];
+    return s == 0 || s > samples.size() || samples[s - 1].frames.empty() ? 0 : s;
+  }
+
   uint8_t Nearest(const Variant &wanted) const {
     size_t best = 0;
     for (size_t v = 0; v < variants.size(); ++v) {
@@ -358,6 +379,7 @@ private:
   const std::vector<ItSample> &samples;
   ItLosses &losses;
   std::vector<Variant> variants;
+  std::set<uint8_t> waiting; // samples the keys name that have no slot yet
 };
 
 // Keys no note plays take the slot of the nearest key that one does.
@@ -389,6 +411,8 @@ void CountUnkeptFeatures(const ItInstrument &i, ItLosses &losses) {
     ++losses.randomVariation;
   if (i.pitchPanSeparation)
     ++losses.pitchPanSeparation;
+  for (const ItEnvelope *e : {&i.volumeEnvelope, &i.panningEnvelope, &i.pitchEnvelope})
+    losses.carriedEnvelopes += e->on && e->carry;
 }
 
 std::string PaddedName(const std::string &name) {
@@ -409,14 +433,18 @@ XmInstrumentMade MakeXmInstrument(const ItInstrument &instrument, const std::vec
   if (notes.none())
     notes.set(60); // an instrument no note plays keeps what its C-5 plays
   made.octaveShift = OctaveShift(notes);
-  TKeymapBuilder keymap(instrument, samples, losses);
-  std::vector<bool> played(XmKeymapNotes, false);
+  std::vector<size_t> keys; // the IT notes played that XM's keymap holds
   for (size_t n = 0; n < ItKeyboardNotes; ++n) {
     const long key = long(n) - 12 * made.octaveShift;
-    if (!notes[n] || key < 0 || key >= long(XmKeymapNotes))
-      continue;
-    out.extra[size_t(key)] = char(keymap.SlotFor(n));
-    played[size_t(key)] = true;
+    if (notes[n] && key >= 0 && key < long(XmKeymapNotes))
+      keys.push_back(n);
+  }
+  TKeymapBuilder keymap(instrument, samples, keys, losses);
+  std::vector<bool> played(XmKeymapNotes, false);
+  for (size_t n : keys) {
+    const size_t key = size_t(long(n) - 12 * made.octaveShift);
+    out.extra[key] = char(keymap.SlotFor(n));
+    played[key] = true;
   }
   FillUnplayedKeys(out.extra, played);
   const double instrumentGain = gain * instrument.globalVolume / 128.0;

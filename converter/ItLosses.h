@@ -11,8 +11,9 @@ struct ItLosses {
   size_t heldSustainLoops = 0; // envelope sustain loops of several points, held at their first
   size_t reducedEnvelopes = 0; // envelopes of more than 12 points
   size_t pitchEnvelopes = 0, filterEnvelopes = 0, filters = 0;
-  size_t randomVariation = 0, pitchPanSeparation = 0;
+  size_t randomVariation = 0, pitchPanSeparation = 0, carriedEnvelopes = 0;
   size_t keysOffPitch = 0;    // keyboard entries that play another note, at the key's pitch
+  size_t samplesBeyondSixteen = 0; // keys of an instrument's 17th sample and beyond, silent
   size_t notesBelowRange = 0; // notes below the eight octaves their instrument moves to
   size_t vibratoDiffers = 0;  // samples of one instrument with other auto-vibratos
   size_t tooManyInstruments = 0;

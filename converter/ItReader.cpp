@@ -163,6 +163,7 @@ public:
     if (!ReadPatterns())
       return Fail(ItReading::Truncated, "the file ends inside its patterns");
     SetSong();
+    LeaveOutUnmappedNotes();
     MakeInstruments();
     MoveNotesOfShiftedInstruments();
     out.description = Description();
@@ -375,6 +376,17 @@ private:
           visit(cell, playing[i % channels], i % channels);
       }
     }
+  }
+
+  // Impulse Tracker ignores a note whose key its instrument's keyboard maps to no
+  // sample, and the note before it plays on; XM would stop that one.
+  void LeaveOutUnmappedNotes() {
+    if (!Instruments())
+      return;
+    ForEachNote([&](ScreamCell &cell, uint8_t instrument, size_t) {
+      if (instrument <= instruments.size() && instruments[instrument - 1u].keyboardSample[cell.note - 1u] == 0)
+        cell.note = ScreamNoNote, cell.instrument = 0;
+    });
   }
 
   // The notes each instrument plays, and the panning of the channel that plays it

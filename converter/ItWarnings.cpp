@@ -21,9 +21,12 @@ std::vector<std::string> ItWarnings(const ItLosses &losses) {
   warn(losses.filters, "an instrument's resonant filter is not played: XM has none");
   warn(losses.randomVariation, "an instrument's random volume or panning variation is not played");
   warn(losses.pitchPanSeparation, "an instrument's pitch-pan separation is not played");
+  warn(losses.carriedEnvelopes, "an envelope's carry is not played: XM starts each note's envelopes afresh");
   warn(losses.keysOffPitch,
        "a keyboard entry that plays another note than its key plays at the nearest "
        "transposition its instrument has: no room for another transposed copy of its sample");
+  warn(losses.samplesBeyondSixteen, "a key that plays an instrument's 17th sample or one beyond is not "
+                                    "played: XM holds 16 samples an instrument");
   warn(losses.notesBelowRange,
        "a note too low for the eight octaves its instrument plays in XM (moved down for "
        "its highest notes) is not played");

@@ -131,24 +131,58 @@ TEST(ConvertedIt, DecompressesIt214And215SamplesOfEitherDepth) {
 }
 
 TEST(ConvertedIt, PlaysEachKeyAtItsC5SpeedAndItsKeyboardsNote) {
-  // C-5 plays the C5 speed; the keyboard sends D-5 to G-5; C-8, beyond XM's eight
-  // octaves as IT numbers them, moves the instrument down an octave.
+  // C-5 plays the C5 speed; a key mapped to no sample leaves it playing; the
+  // keyboard sends D-5 to G-5; C-8, beyond XM's eight octaves as IT numbers them,
+  // moves the instrument down an octave.
   ItSpec s = oneInstrumentSong();
   s.samples[0] = ItSampleSpec::Cycle(16726);
   s.speed = 31;
   s.instruments[0].keyboard[ItNote(5, 2)] = {ItNote(5, 7), 1};
+  s.instruments[0].keyboard[ItNote(5, 4)] = {ItNote(5, 4), 0};
   s.cell(0, 0, 0) = {ItNote(5, 0), 1};
-  s.cell(0, 1, 0) = {ItNote(5, 2), 1};
-  s.cell(0, 2, 0) = {ItNote(8, 0), 1};
-  s.cell(0, 3, 0) = {ItNote(1, 0), 1};
+  s.cell(0, 1, 0) = {ItNote(5, 4), 1};
+  s.cell(0, 2, 0) = {ItNote(5, 2), 1};
+  s.cell(0, 3, 0) = {ItNote(8, 0), 1};
+  s.cell(0, 4, 0) = {ItNote(1, 0), 1};
   const auto loaded = convertAndLoad(writeIt(s));
   const uint32_t row = 31 * TickFrames;
-  const std::vector<int16_t> pcm = renderLoaded(4 * row);
+  const std::vector<int16_t> pcm = renderLoaded(5 * row);
   const double c5 = 16726.0 / 32;
-  EXPECT_NEAR(measuredFrequency(pcm, 2000, row - 500), c5, 0.5);
-  EXPECT_NEAR(measuredFrequency(pcm, row + 2000, 2 * row - 500), c5 * std::pow(2, 7 / 12.0), 1.0);
-  EXPECT_NEAR(measuredFrequency(pcm, 2 * row + 2000, 3 * row - 500), c5 * 8, 8.0);
-  EXPECT_NEAR(measuredFrequency(pcm, 3 * row + 2000, 4 * row - 500), c5 / 16, 0.2);
+  const auto rowFrequency = [&](uint32_t r) { return measuredFrequency(pcm, r * row + 2000, (r + 1) * row - 500); };
+  EXPECT_NEAR(rowFrequency(0), c5, 0.5);
+  EXPECT_NEAR(rowFrequency(1), c5, 0.5);
+  EXPECT_NEAR(rowFrequency(2), c5 * std::pow(2, 7 / 12.0), 1.0);
+  EXPECT_NEAR(rowFrequency(3), c5 * 8, 8.0);
+  EXPECT_NEAR(rowFrequency(4), c5 / 16, 0.2);
+}
+
+TEST(ConvertedIt, AnInstrumentOfManySamplesKeepsSixteenSoundsBeforeAnyTransposition) {
+  // Sample 1 at five transpositions on the lowest keys, then samples 2..17 a key
+  // each: XM's 16 slots go to samples 1..16, and the 17th's key is silent.
+  ItSpec s = oneInstrumentSong();
+  s.speed = 31;
+  s.samples.clear();
+  for (uint32_t k = 1; k <= 17; ++k)
+    s.samples.push_back(ItSampleSpec::Cycle(8000 + 500 * k));
+  ItInstrumentSpec &kit = s.instruments[0];
+  int row = 2;
+  for (int t = 0; t < 5; ++t) {
+    kit.keyboard[ItNote(3, t)] = {ItNote(4, 2 * t), 1};
+    s.cell(0, row++, 0) = {ItNote(3, t), 1};
+  }
+  for (int k = 2; k <= 17; ++k) {
+    kit.keyboard[ItNote(5, k - 2)] = {ItNote(5, k - 2), uint8_t(k)};
+    s.cell(0, k == 16 ? 0 : k == 17 ? 1 : row++, 0) = {ItNote(5, k - 2), 1};
+  }
+  const ConvertedModule m = convert(writeIt(s));
+  ASSERT_EQ(m.warnings.size(), 2u);
+  EXPECT_NE(m.warnings[0].find("nearest transposition"), std::string::npos) << m.warnings[0];
+  EXPECT_NE(m.warnings[1].find("17th sample"), std::string::npos) << m.warnings[1];
+  const auto loaded = convertAndLoad(writeIt(s));
+  const uint32_t rowFrames = 31 * TickFrames;
+  const std::vector<int16_t> pcm = renderLoaded(2 * rowFrames);
+  EXPECT_NEAR(measuredFrequency(pcm, 2000, rowFrames - 500), 16000.0 / 32 * std::pow(2, 14 / 12.0), 1.0);
+  EXPECT_LT(level(pcm, rowFrames + 2000, 2 * rowFrames - 500), 1.0);
 }
 
 // Levels of the first `ticks` ticks of instrument 1's note on row 0, released on row 1.
@@ -238,7 +272,7 @@ TEST(ConvertedIt, PlaysImpulseTrackersCommandsAsItsXmEffects) {
       {{ItNoNote, 0, 128 + 64}, 0, XmEffect::SetPanning, 0xFF},
       {{ItNoNote, 0, 193 + 2}, 0, XmEffect::TonePortamento, 0x04}, // g2
       {{ItNoNote, 0, 203 + 3}, 0xB2, 0, 0},                        // h3: half XM's depth
-      {{ItNoteCut, 0, ItNoVolume}, XmVolumeColumn::SetFirst, 0, 0},
+      {{ItNoteCut, 0, ItNoVolume}, XmVolumeColumn::SetFirst, 0, 0}, // a key-off, silent at once
   };
   int row = 0;
   for (const auto &c : cases)
@@ -250,7 +284,7 @@ TEST(ConvertedIt, PlaysImpulseTrackersCommandsAsItsXmEffects) {
     EXPECT_EQ(cell.volume, c.volume) << "row " << row;
     EXPECT_EQ(cell.effect, c.effect) << "row " << row;
     EXPECT_EQ(cell.parameter, c.parameter) << "row " << row;
-    EXPECT_EQ(cell.note, 0) << "row " << row;
+    EXPECT_EQ(cell.note, c.cell.note == ItNoteCut ? KeyOffNote : 0) << "row " << row;
     ++row;
   }
   // An offset past the end of a sample without a loop plays it from the start.
