@@ -80,6 +80,17 @@ double HeldTicks(const Song &song, uint8_t instrument, uint8_t note, double tick
   return ticks;
 }
 
+bool HasShapingEnvelope(const Song &song, uint8_t instrument) {
+  const SongInstrument *i = InstrumentOf(song, instrument);
+  if (!i || !EnvelopeOf(*i).on)
+    return false;
+  const size_t points = std::min<size_t>(uint8_t(i->extra[VolumeCountAt]), 12);
+  for (size_t p = 1; p < points; ++p)
+    if (Le16(i->extra, VolumeEnvelopeAt + 4 * p + 2) != Le16(i->extra, VolumeEnvelopeAt + 2))
+      return true;
+  return false;
+}
+
 double ReleasedTicks(const Song &song, uint8_t instrument, double playedTicks) {
   const SongInstrument *i = InstrumentOf(song, instrument);
   if (!i)

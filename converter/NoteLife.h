@@ -14,5 +14,8 @@ constexpr double Forever = std::numeric_limits<double>::infinity();
 // Ticks from the note's start until it falls silent while its key is held.
 double HeldTicks(const Song &song, uint8_t instrument, uint8_t note, double ticksPerSecond);
 
+// Whether notes of the instrument follow a volume envelope that changes their volume.
+bool HasShapingEnvelope(const Song &song, uint8_t instrument);
+
 // Ticks from a key-off, `playedTicks` after the note's start, until it falls silent.
 double ReleasedTicks(const Song &song, uint8_t instrument, double playedTicks);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "NoteLife.h"
 #include "SongWalk.h"
 #include "XmFormat.h"
 
@@ -14,8 +15,15 @@ constexpr size_t SampleVolumeByte = 12, SamplePanningByte = 15;
 
 bool HasNoEffect(const SongCell &cell) { return cell.effect == 0 && cell.parameter == 0; }
 
-bool IsPatternDelay(const SongCell &cell) {
-  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == XmExtended::PatternDelay;
+bool IsExtended(const SongCell &cell, uint8_t sub) {
+  return cell.effect == XmEffect::Extended && cell.parameter >> 4 == sub;
+}
+
+bool IsPatternDelay(const SongCell &cell) { return IsExtended(cell, XmExtended::PatternDelay); }
+
+bool SlidesToTheNote(const SongCell &cell) {
+  return cell.effect == XmEffect::TonePortamento || cell.effect == XmEffect::TonePortamentoVolumeSlide ||
+         (cell.volume >> 4) == XmVolumeColumn::TonePortamento;
 }
 
 // A row's fine slide, as an XM effect or volume-column command: its amount.
@@ -233,31 +241,61 @@ uint8_t SampleVolume(const SongSample *sample) {
 // (and its volume, where that is not the sample's), and an instrument number
 // alone moves to the next note. Before its first note a channel is as after a
 // cut, and takes no volume but the sample's.
+// Impulse Tracker's instrument number alone, where the note has not been cut,
+// strikes that note again once it has fallen silent (its sample or volume envelope
+// ended, or a cut command); before that it sets the volume and leaves the
+// envelope running, where XM's would start it again (unless it sets the panning
+// too, which only the number can).
 class TNotesAfterCuts {
 public:
-  explicit TNotesAfterCuts(Song &song) : song(song), channels(song.channels), state(channels) {}
+  TNotesAfterCuts(Song &song, bool impulse, const std::vector<bool> &instrumentPanning)
+      : song(song), channels(song.channels), impulse(impulse), instrumentPanning(instrumentPanning),
+        state(channels) {}
 
   void Run() {
     ForEachPlayedRow(song, [&](SongCell *cells, bool first) {
-      for (size_t c = 0; c < channels; ++c)
-        if (cells[c].effect == XmEffect::SpeedOrTempo && cells[c].parameter && cells[c].parameter < 0x20)
-          speed = cells[c].parameter;
+      unsigned delay = 0;
+      for (size_t c = 0; c < channels; ++c) {
+        if (cells[c].effect == XmEffect::SpeedOrTempo && cells[c].parameter)
+          (cells[c].parameter < 0x20 ? speed : bpm) = cells[c].parameter;
+        if (IsPatternDelay(cells[c]) && !delay)
+          delay = cells[c].parameter & 0x0F;
+      }
       for (size_t c = 0; c < channels; ++c) {
         if (first && state[c].released)
           PlayAfterCut(cells[c], state[c]);
+        else if (first && impulse)
+          PlayInstrumentAlone(cells[c], state[c]);
         Follow(cells[c], state[c]);
       }
+      now += double(speed) * (delay + 1);
     });
   }
 
 private:
   struct Channel {
-    uint8_t instrument = 0;
+    uint8_t instrument = 0, note = 0;
     int volume = 0;
     bool released = true, sounded = false;
+    double silentFrom = 0; // the tick the note has fallen silent by
   };
 
   bool IsNote(const SongCell &cell) const { return cell.note >= 1 && cell.note <= LastNote; }
+
+  bool SetsPanning(uint8_t instrument) const {
+    return instrument <= instrumentPanning.size() && instrumentPanning[instrument - 1u];
+  }
+
+  void PlayInstrumentAlone(SongCell &cell, const Channel &channel) {
+    if (IsNote(cell) || cell.note || !cell.instrument || cell.instrument != channel.instrument || !channel.note)
+      return;
+    if (now > channel.silentFrom) {
+      cell.note = channel.note;
+    } else if (HasShapingEnvelope(song, cell.instrument) && cell.volume == 0 && !SetsPanning(cell.instrument)) {
+      cell.volume = uint8_t(XmVolumeColumn::SetFirst + SampleVolume(NoteSample(song, cell.instrument, channel.note)));
+      cell.instrument = 0;
+    }
+  }
 
   void PlayAfterCut(SongCell &cell, Channel &channel) {
     if (IsNote(cell) && !cell.instrument && channel.instrument) {
@@ -281,6 +319,12 @@ private:
     }
     if (cell.note == KeyOffNote)
       channel.released = true;
+    if (IsNote(cell) && !SlidesToTheNote(cell)) {
+      channel.note = cell.note;
+      channel.silentFrom = now + HeldTicks(song, channel.instrument, cell.note, bpm * 2.0 / 5);
+    }
+    if (IsExtended(cell, XmExtended::NoteCut) && (cell.parameter & 0x0F) < speed)
+      channel.silentFrom = std::min(channel.silentFrom, now + (cell.parameter & 0x0F));
     channel.sounded |= IsNote(cell);
     if (!channel.sounded)
       return;
@@ -308,8 +352,11 @@ private:
 
   Song &song;
   const size_t channels;
+  const bool impulse;
+  const std::vector<bool> &instrumentPanning;
   std::vector<Channel> state;
-  int speed = song.tempo;
+  int speed = song.tempo, bpm = song.bpm;
+  double now = 0; // ticks played
 };
 
 struct ChannelState {
@@ -519,7 +566,9 @@ void OffsetsPastTheEnd(Song &song, bool fromTheStart) {
   });
 }
 
-void NotesAfterCuts(Song &song) { TNotesAfterCuts(song).Run(); }
+void NotesAfterCuts(Song &song, bool impulse, const std::vector<bool> &instrumentPanning) {
+  TNotesAfterCuts(song, impulse, instrumentPanning).Run();
+}
 
 void KeepPanning(Song &song, const std::vector<uint8_t> &channelPanning, bool samplesHaveNoPanning,
                  ScreamLosses &losses, const std::vector<bool> &instrumentPanning, bool instrumentRestarts) {

@@ -37,7 +37,9 @@ void OffsetsPastTheEnd(Song &song, bool fromTheStart = false);
 void RetriggersAcrossRows(Song &song);
 
 // A note after a cut (XM's key-off) plays again; an instrument number alone does not.
-void NotesAfterCuts(Song &song);
+// With `impulse`, an instrument number alone plays as Impulse Tracker plays it
+// (`instrumentPanning`: the instruments whose numbers set the channel's panning).
+void NotesAfterCuts(Song &song, bool impulse = false, const std::vector<bool> &instrumentPanning = {});
 
 // Each channel keeps its panning where XM would take a sample's, from
 // `channelPanning` (0..255 per channel) on; where `samplesHaveNoPanning`, each

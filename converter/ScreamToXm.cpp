@@ -84,7 +84,7 @@ Song ScreamToXm(ScreamSong &scream, ScreamLosses &losses) {
     OneLoopForAllChannels(song);
   OffsetsPastTheEnd(song, !scream3 && !scream.flags.oldEffects);
   RetriggersAcrossRows(song); // Impulse Tracker's count goes on from row to row too
-  NotesAfterCuts(song);
+  NotesAfterCuts(song, !scream3, scream.instrumentPanning);
   KeepPanning(song, scream.channelPanning, scream3, losses, scream.instrumentPanning, !scream3);
   return song;
 }

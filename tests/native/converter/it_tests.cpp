@@ -226,6 +226,25 @@ TEST(ConvertedIt, FadesNotesOutAsImpulseTrackerDoes) {
   EXPECT_NEAR(tickLevel(pcm, 10) / tickLevel(pcm, 2), 1.0, 0.02);
 }
 
+TEST(ConvertedIt, AnInstrumentNumberAloneSetsTheVolumeOrStrikesAnEndedNoteAgain) {
+  // The envelope falls to silence over 12 ticks, the sample (no loop) lasts about
+  // 18. The number alone on row 1 leaves the envelope falling; the one on row 3,
+  // after the note has ended, plays it from the start again.
+  ItSpec s = oneInstrumentSong();
+  ItSampleSpec &once = s.samples[0];
+  while (once.frames.size() < 3000)
+    once.frames.insert(once.frames.end(), once.frames.begin(), once.frames.begin() + 32);
+  once.loopEnd = 0;
+  s.instruments[0].volume.nodes = {{0, 64}, {12, 0}};
+  s.cell(0, 0, 0) = {ItNote(5, 0), 1};
+  s.cell(0, 1, 0) = {ItNoNote, 1};
+  s.cell(0, 3, 0) = {ItNoNote, 1};
+  const auto loaded = convertAndLoad(writeIt(s));
+  const std::vector<int16_t> pcm = renderLoaded(22 * TickFrames);
+  EXPECT_LT(tickLevel(pcm, 7), 0.6 * tickLevel(pcm, 1)) << "the envelope started again";
+  EXPECT_GT(tickLevel(pcm, 19), 0.8 * tickLevel(pcm, 1)) << "the ended note was not struck again";
+}
+
 TEST(ConvertedIt, ResolvesZeroParametersFromImpulseTrackersMemories) {
   // E and F share a memory, which G joins without "compatible Gxx"; the volume
   // column's slides have their own and lend it to D; e takes E's.
