@@ -3,6 +3,7 @@
 #include "ItReader.h"
 #include "NewNoteActions.h"
 #include "ParameterMemory.h"
+#include "ScreamSpeeds.h"
 #include "ScreamToXm.h"
 #include "ScreamWarnings.h"
 #include "VolumeBaking.h"
@@ -18,6 +19,7 @@ ItConversion ConvertIt(const uint8_t *bytes, size_t size) {
   ScreamLosses losses;
   losses.count[size_t(ScreamLoss::Memory)] =
       ResolveParameterMemory(read.song, ImpulseTrackerMemory(read.song.flags));
+  PlayTempoSlidesAsTempos(read.song);
   const VolumeBaking baked = BakeVolumes(read.song);
   const NoteSpreading spread = SpreadNewNoteActions(read.song);
   out.song = ScreamToXm(read.song, losses);

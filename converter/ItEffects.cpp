@@ -107,7 +107,8 @@ std::optional<ItMappedCommand> MapItCommand(uint8_t command, uint8_t parameter, 
   case ScreamCommand('N'): return Nothing; // baked into the volumes before mapping
   case ScreamCommand('P'): return PanningSlide(parameter);
   case ScreamCommand('S'): return Special(parameter);
-  case ScreamCommand('T'): return parameter >= 0x20 ? AsScreamTracker : Lost(ScreamLoss::TempoSlide);
+  case ScreamCommand('T'):
+    return parameter >= 0x20 ? AsScreamTracker : parameter & 0x0F ? Lost(ScreamLoss::TempoSlide) : Nothing;
   case ScreamCommand('V'):
     return Effect(XmEffect::SetGlobalVolume,
                   std::min<uint8_t>(uint8_t((parameter + 1) / 2), MaxXmGlobalVolume));

@@ -203,7 +203,8 @@ ParameterMemoryTable ScreamTracker3Memory() {
 ParameterMemoryTable ImpulseTrackerMemory(const ScreamFlags &flags) {
   ParameterMemoryTable table;
   uint8_t next = 1;
-  for (char c : {'D', 'E', 'H', 'I', 'J', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'W', 'Y'})
+  // T00 slides nothing: Impulse Tracker keeps no memory for the tempo slide.
+  for (char c : {'D', 'E', 'H', 'I', 'J', 'N', 'O', 'P', 'Q', 'R', 'S', 'W', 'Y'})
     table.memory[ScreamCommand(c)] = next++;
   table.memory[ScreamCommand('F')] = table.memory[ScreamCommand('E')];
   table.memory[ScreamCommand('G')] = flags.compatibleGxx ? next++ : table.memory[ScreamCommand('E')];

@@ -10,6 +10,8 @@ namespace {
 constexpr uint8_t SpeedCommand = ScreamCommand('A'), SpecialCommand = ScreamCommand('S');
 constexpr uint8_t PatternDelay = 0xE;
 constexpr unsigned FastestDelay = 15, SlowestXmSpeed = 31;
+constexpr unsigned SlowestTempo = 32, FastestTempo = 255;
+constexpr uint8_t TempoCommand = ScreamCommand('T');
 
 bool IsPatternDelay(const ScreamCell &cell) {
   return cell.command == SpecialCommand && cell.parameter >> 4 == PatternDelay;
@@ -28,6 +30,18 @@ XmSpeed SplitSpeed(unsigned speed) {
       if (std::abs(int(s * (d + 1)) - int(speed)) < std::abs(int(best.speed * (best.delay + 1)) - int(speed)))
         best = {s, d};
   return best;
+}
+
+// Per pattern and row: whether a pass has played it yet.
+std::vector<std::vector<bool>> NothingVisited(const ScreamSong &song) {
+  std::vector<std::vector<bool>> visited(song.patterns.size());
+  for (size_t p = 0; p < song.patterns.size(); ++p)
+    visited[p].assign(song.patterns[p].rows, false);
+  return visited;
+}
+
+bool IsTempoSlide(const ScreamCell &cell) {
+  return cell.command == TempoCommand && cell.parameter < 0x20 && (cell.parameter & 0x0F);
 }
 
 bool HasSlowSpeeds(const ScreamSong &song) {
@@ -82,9 +96,7 @@ void PlaySlowSpeedsWithDelays(ScreamSong &song, ScreamLosses &losses) {
   unsigned speed = song.xm.tempo;
   if (speed > SlowestXmSpeed)
     song.xm.tempo = uint16_t(SplitSpeed(speed).speed);
-  std::vector<std::vector<bool>> visited(song.patterns.size());
-  for (size_t p = 0; p < song.patterns.size(); ++p)
-    visited[p].assign(song.patterns[p].rows, false);
+  std::vector<std::vector<bool>> visited = NothingVisited(song);
   for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
     ScreamCell *cells = ScreamRow(song.patterns[played.pattern], played.row, channels + 1);
     for (size_t c = 0; c < channels; ++c)
@@ -95,5 +107,34 @@ void PlaySlowSpeedsWithDelays(ScreamSong &song, ScreamLosses &losses) {
     visited[played.pattern][played.row] = true;
     if (speed > SlowestXmSpeed)
       StretchRow(cells, channels, speed, losses);
+  }
+}
+
+void PlayTempoSlidesAsTempos(ScreamSong &song) {
+  const size_t channels = ScreamChannels(song);
+  unsigned speed = song.xm.tempo, tempo = song.xm.bpm;
+  std::vector<std::vector<bool>> visited = NothingVisited(song);
+  const std::vector<ScreamPlayedRow> rows = ScreamRowsOfOnePass(song);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    ScreamCell *cells = ScreamRow(song.patterns[rows[r].pattern], rows[r].row, channels);
+    unsigned delay = 0;
+    for (size_t c = 0; c < channels; ++c) {
+      if (cells[c].command == SpeedCommand && cells[c].parameter)
+        speed = cells[c].parameter;
+      if (cells[c].command == TempoCommand && cells[c].parameter >= SlowestTempo)
+        tempo = cells[c].parameter;
+      if (IsPatternDelay(cells[c]) && !delay)
+        delay = cells[c].parameter & 0x0F;
+    }
+    const bool first = !visited[rows[r].pattern][rows[r].row];
+    visited[rows[r].pattern][rows[r].row] = true;
+    ScreamCell *slide = std::find_if(cells, cells + channels, IsTempoSlide);
+    if (slide == cells + channels)
+      continue;
+    const int step = int(slide->parameter & 0x0F) * (slide->parameter >> 4 ? 1 : -1);
+    tempo = unsigned(std::clamp(int(tempo) + step * int(speed - 1) * int(delay + 1), int(SlowestTempo),
+                                int(FastestTempo)));
+    if (first)
+      slide->parameter = uint8_t(tempo);
   }
 }

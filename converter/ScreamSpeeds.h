@@ -9,3 +9,8 @@
 // ticks; a speed that no such pair makes exactly takes the nearest (a warning).
 // Where a pass first plays a row, it is rewritten for the speed it plays at.
 void PlaySlowSpeedsWithDelays(ScreamSong &song, ScreamLosses &losses);
+
+// Impulse Tracker slides the tempo by x on each tick but a row's first (T0x down,
+// T1x up, between 32 and 255); XM only sets it. Where a pass first plays a slide,
+// the row sets the tempo the slide reaches by the row's end.
+void PlayTempoSlidesAsTempos(ScreamSong &song);

@@ -292,6 +292,8 @@ TEST(ConvertedIt, PlaysImpulseTrackersCommandsAsItsXmEffects) {
       {{ItNoNote, 0, 193 + 2}, 0, XmEffect::TonePortamento, 0x04}, // g2
       {{ItNoNote, 0, 203 + 3}, 0xB2, 0, 0},                        // h3: half XM's depth
       {{ItNoteCut, 0, ItNoVolume}, XmVolumeColumn::SetFirst, 0, 0}, // a key-off, silent at once
+      {{ItNoNote, 0, ItNoVolume, 'T', 0x05}, 0, XmEffect::SpeedOrTempo, 100}, // 125 less 5 on 5 ticks
+      {{ItNoNote, 0, ItNoVolume, 'T', 0x00}, 0, 0, 0},                        // no memory: nothing
   };
   int row = 0;
   for (const auto &c : cases)
