@@ -124,7 +124,7 @@ ConvertedModule FromMod(const uint8_t *bytes, size_t size) {
   ModReading mod = ReadMod(bytes, size);
   switch (mod.outcome) {
   case ModReading::Truncated: return Rejected("a truncated MOD module: the file ends inside its patterns");
-  case ModReading::NotMod: return Rejected("not a module: neither an XM nor a MOD file");
+  case ModReading::NotMod: return Rejected("not a module: not an XM, MOD, S3M or IT file");
   case ModReading::UnknownTag:
     return Rejected("a MOD with the tag \"" + mod.tag + "\", which names no layout this program knows");
   case ModReading::BadSongLength: return Rejected("a MOD whose song length is 0 or more than 128 orders");
