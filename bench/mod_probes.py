@@ -103,10 +103,10 @@ def main():
     print("| probe | RMS-envelope correlation | conversion |")
     print("|---|---|---|")
     with tempfile.TemporaryDirectory() as directory:
-        for name, spec in PROBES.items():
-            module = os.path.join(args.keep or directory, "probe%d.mod" % spec["seed"])
+        for name, settings in PROBES.items():
+            module = os.path.join(args.keep or directory, "probe%d.mod" % settings["seed"])
             with open(module, "wb") as f:
-                f.write(probe_song(**spec))
+                f.write(probe_song(**settings))
             pcm, line = ours(args.xm2wav, module, directory)
             if pcm is None:
                 print(f"| {name} | — | {line} |")

@@ -287,7 +287,7 @@ private:
   }
 
   void PlayInstrumentAlone(SongCell &cell, const Channel &channel) {
-    if (IsNote(cell) || cell.note || !cell.instrument || cell.instrument != channel.instrument || !channel.note)
+    if (cell.note || !cell.instrument || cell.instrument != channel.instrument || !channel.note)
       return;
     if (now > channel.silentFrom) {
       cell.note = channel.note;

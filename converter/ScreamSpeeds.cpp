@@ -114,9 +114,8 @@ void PlayTempoSlidesAsTempos(ScreamSong &song) {
   const size_t channels = ScreamChannels(song);
   unsigned speed = song.xm.tempo, tempo = song.xm.bpm;
   std::vector<std::vector<bool>> visited = NothingVisited(song);
-  const std::vector<ScreamPlayedRow> rows = ScreamRowsOfOnePass(song);
-  for (size_t r = 0; r < rows.size(); ++r) {
-    ScreamCell *cells = ScreamRow(song.patterns[rows[r].pattern], rows[r].row, channels);
+  for (const ScreamPlayedRow &played : ScreamRowsOfOnePass(song)) {
+    ScreamCell *cells = ScreamRow(song.patterns[played.pattern], played.row, channels);
     unsigned delay = 0;
     for (size_t c = 0; c < channels; ++c) {
       if (cells[c].command == SpeedCommand && cells[c].parameter)
@@ -126,8 +125,8 @@ void PlayTempoSlidesAsTempos(ScreamSong &song) {
       if (IsPatternDelay(cells[c]) && !delay)
         delay = cells[c].parameter & 0x0F;
     }
-    const bool first = !visited[rows[r].pattern][rows[r].row];
-    visited[rows[r].pattern][rows[r].row] = true;
+    const bool first = !visited[played.pattern][played.row];
+    visited[played.pattern][played.row] = true;
     ScreamCell *slide = std::find_if(cells, cells + channels, IsTempoSlide);
     if (slide == cells + channels)
       continue;

@@ -323,10 +323,10 @@ TEST(Converter, WritesNoMoreThanTheFileHolds) {
   XmModuleSpec samples;
   samples.addPattern(1);
   samples.addInstrument().sampleCountField = 65535;
-  for (const auto &[spec, reason] :
+  for (const auto &[module, reason] :
        {std::pair{instruments, "the player cannot load it: it has 256 instruments"},
         std::pair{samples, "the player cannot load it: instrument 1 claims 65535 samples"}}) {
-    m = convert(writeXm(spec));
+    m = convert(writeXm(module));
     EXPECT_FALSE(m.ok);
     EXPECT_EQ(m.rejection.rfind(reason, 0), 0u) << m.rejection;
   }
